@@ -1,0 +1,58 @@
+// The file and folder services the program relies on, in the target
+// platform's terms: program paths with drive letters and backslashes, names
+// that compare without regard to letter case, sequential text files known by
+// file numbers from one pool. Every operation that can fail throws Failure.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// Attribute selections of the folder listing.
+namespace attr {
+inline constexpr int kNormal = 0;    // plain files: no folders, no hidden or system files
+inline constexpr int kArchive = 32;  // plain files with the archive attribute, and plain files
+}  // namespace attr
+
+class FileServices {
+public:
+    virtual ~FileServices() = default;
+
+    // Starts a listing of `pattern` (a folder and a name with * and ? wildcards,
+    // or a plain name) and returns the first matching name without its folder,
+    // or the empty text when nothing matches. Letter case is ignored. There is
+    // one listing at a time: starting one ends the previous one.
+    virtual std::string dir(const std::string& pattern, int attributes) = 0;
+    // The next name of the current listing, or the empty text at its end.
+    virtual std::string dirNext() = 0;
+
+    // The lowest file number not in use (1 to 255).
+    virtual int freeFile() = 0;
+    // Opens an existing file for reading lines; 53 when it does not exist.
+    virtual void openForInput(const std::string& name, int number) = 0;
+    // Creates a file for writing lines, or empties it when it exists. A name
+    // that is a symbolic link gets a new file in place of the link: nothing is
+    // ever written through a link.
+    virtual void openForOutput(const std::string& name, int number) = 0;
+    // True when no line is left to read.
+    virtual bool eof(int number) = 0;
+    // The next line, as ansi bytes, without its line end. A line ends at CR or
+    // CR LF; a lone LF is part of the line; the last line needs no end.
+    virtual std::string lineInput(int number) = 0;
+    // Writes the ansi line followed by CR LF.
+    virtual void printLine(int number, std::string_view ansiLine) = 0;
+    // Closes the file and frees its number. A file written through this number
+    // is on disk when close returns.
+    virtual void close(int number) = 0;
+    // Whether the number is currently open.
+    virtual bool isOpen(int number) const = 0;
+
+    // Deletes a file; 53 when there is no such file.
+    virtual void kill(const std::string& name) = 0;
+    // Renames a file; 58 when the new name exists (in any letter case). Never
+    // replaces a file. The folder entry is on disk when rename returns.
+    virtual void rename(const std::string& from, const std::string& to) = 0;
+};
+
+}  // namespace morvane

@@ -1,0 +1,2 @@
+#include "platform/text.h"
+// Implementation follows with the platform layer.
