@@ -1,0 +1,102 @@
+#include "platform/host_components.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/failure.h"
+
+namespace morvane {
+namespace {
+
+class HostTextStream : public TextStream {
+public:
+    explicit HostTextStream(int fd) : fd_(fd) {}
+    ~HostTextStream() override { Close(); }
+    HostTextStream(const HostTextStream&) = delete;
+    HostTextStream& operator=(const HostTextStream&) = delete;
+
+    // Reads straight into one string sized from the file, so the content is
+    // held once and never copied; a file that grows meanwhile is read on.
+    std::string ReadAll() override {
+        if (fd_ < 0) throw Failure(err::kBadFileNumber);
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) throw failureFromErrno(errno);
+        const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+        std::size_t expected = 0;
+        if (S_ISREG(st.st_mode) && here >= 0 && st.st_size > here) {
+            expected = static_cast<std::size_t>(st.st_size - here);
+        }
+        std::string content;
+        // Pipes and the like tell no size: they are read in growing pieces.
+        content.resize(S_ISREG(st.st_mode) ? expected : 64 * 1024);
+        std::size_t used = 0;
+        while (true) {
+            if (used == content.size()) content.resize(content.size() + content.size() / 2 + 4096);
+            const ssize_t got = ::read(fd_, content.data() + used, content.size() - used);
+            if (got > 0) {
+                used += static_cast<std::size_t>(got);
+                // The expected size is reached: ask once more, without growing
+                // the string, only when a read can still return something.
+                if (used == expected && expected != 0) {
+                    char probe;
+                    const ssize_t more = ::read(fd_, &probe, 1);
+                    if (more == 0) break;
+                    if (more < 0) {
+                        if (errno == EINTR) continue;
+                        throw failureFromErrno(errno);
+                    }
+                    content.resize(content.size() + content.size() / 2 + 4096);
+                    content[used++] = probe;
+                }
+                continue;
+            }
+            if (got == 0) break;
+            if (errno != EINTR) throw failureFromErrno(errno);
+        }
+        content.resize(used);
+        return content;
+    }
+
+    void Close() override {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+
+private:
+    int fd_;
+};
+
+class HostFileSystemObject : public FileSystemObject {
+public:
+    explicit HostFileSystemObject(const DriveTable& drives) : drives_(drives) {}
+
+    std::unique_ptr<TextStream> OpenTextFile(const std::string& name, int ioMode) override {
+        if (ioMode != iomode::kForReading) throw Failure(err::kInvalidCall);
+        const auto host = drives_.toHost(name);
+        const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) throw failureFromErrno(errno);
+        auto stream = std::make_unique<HostTextStream>(fd);
+        struct stat st;
+        if (::fstat(fd, &st) != 0) throw failureFromErrno(errno);
+        if (S_ISDIR(st.st_mode)) throw Failure(err::kPathFileAccess);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        return stream;
+    }
+
+private:
+    const DriveTable& drives_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystemObject> HostComponents::createFileSystemObject() {
+    return std::make_unique<HostFileSystemObject>(drives_);
+}
+
+}  // namespace morvane

@@ -1,0 +1,66 @@
+// The file services on a Linux host: program paths go through the drive
+// table, names are matched without regard to letter case, and sequential
+// files are streamed with large buffers.
+//
+// Provides: folder listing (plain files; * and ?), the file-number pool 1-255,
+// line files for reading and writing, delete, and a rename that never
+// replaces. Does not provide: random or binary file access, system or
+// read-only attributes (the host has none; names starting with a dot count as
+// hidden).
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/drives.h"
+#include "platform/files.h"
+
+namespace morvane {
+
+class LineReader;
+class LineWriter;
+
+class HostFileServices : public FileServices {
+public:
+    explicit HostFileServices(DriveTable& drives);
+    // Closes every file still open, writing out what was buffered.
+    ~HostFileServices() override;
+    HostFileServices(const HostFileServices&) = delete;
+    HostFileServices& operator=(const HostFileServices&) = delete;
+
+    std::string dir(const std::string& pattern, int attributes) override;
+    std::string dirNext() override;
+
+    int freeFile() override;
+    void openForInput(const std::string& name, int number) override;
+    void openForOutput(const std::string& name, int number) override;
+    bool eof(int number) override;
+    std::string lineInput(int number) override;
+    void printLine(int number, std::string_view ansiLine) override;
+    void close(int number) override;
+    bool isOpen(int number) const override;
+
+    void kill(const std::string& name) override;
+    void rename(const std::string& from, const std::string& to) override;
+
+    static constexpr int kMaxFileNumber = 255;
+
+private:
+    struct OpenFile;
+
+    // The open file under a number; 52 when the number is not open.
+    OpenFile& openFile(int number);
+    // Checks a number that is about to be opened: 52 outside 1-255, 55 in use.
+    void checkFreeNumber(int number) const;
+
+    DriveTable& drives_;
+    std::array<std::unique_ptr<OpenFile>, kMaxFileNumber + 1> files_;
+    std::vector<std::string> listing_;
+    std::size_t listingNext_ = 0;
+    bool listingActive_ = false;
+};
+
+}  // namespace morvane
