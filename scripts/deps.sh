@@ -1,10 +1,13 @@
 # Installs the Debian packages that building, running and testing need, when
 # some are missing. Sourced by ./run and ./test; safe to run again.
+# clang and its runtime libraries build the fuzz targets (libFuzzer); llvm
+# gives llvm-symbolizer, which turns sanitizer reports into file:line.
 morvane_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation xvfb xauth
+    clang libclang-rt-14-dev llvm
 )
 
 morvane_install_deps() {
