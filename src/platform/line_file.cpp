@@ -119,14 +119,16 @@ void LineWriter::writeLine(std::string_view line) {
 void LineWriter::close() {
     if (fd_ < 0) return;
     const int fd = fd_;
-    fd_ = -1;
     int error = 0;
+    // The buffer goes out through fd_, so the descriptor is let go only after.
     try {
         flush();
     } catch (const Failure&) {
+        fd_ = -1;
         ::close(fd);
         throw;
     }
+    fd_ = -1;
     if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) error = errno;
     if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
     if (error != 0) throw failureFromErrno(error);
