@@ -1,16 +1,31 @@
 #include "platform/host_components.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 #include "platform/failure.h"
 
 namespace morvane {
 namespace {
+
+// Asks for huge pages for the whole 2 MB blocks inside a fresh buffer of a
+// large file's content, before it is first touched: filling it then takes one
+// page fault per 2 MB instead of one per 4 KB, which on a virtual machine is
+// most of the time a search spends on a large file. Only a hint: nothing
+// changes where the host does not follow it.
+void adviseHugePages(char* data, std::size_t size) {
+    constexpr std::uintptr_t kHuge = 2 * 1024 * 1024;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t last = (start + size) & ~(kHuge - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
 
 class HostTextStream : public TextStream {
 public:
@@ -31,6 +46,8 @@ public:
             expected = static_cast<std::size_t>(st.st_size - here);
         }
         std::string content;
+        content.reserve(expected);
+        adviseHugePages(content.data(), expected);
         // Pipes and the like tell no size: they are read in growing pieces.
         content.resize(S_ISREG(st.st_mode) ? expected : 64 * 1024);
         std::size_t used = 0;
