@@ -1,0 +1,29 @@
+#!/bin/sh
+# A small run of the benchmark driver on tiny generated data: the generator
+# and the driver work together and the driver's runs give the right answers.
+# Usage: smoke.sh PYTHON gen_data.py morvane_bench
+set -eu
+python=$1 gen=$2 driver=$3
+data=$(mktemp -d "${TMPDIR:-/tmp}/morvane-bench-smoke-XXXXXX")
+trap 'rm -rf "$data"' EXIT
+
+fail() { echo "bench smoke: $*" >&2; exit 1; }
+# Runs the driver; its stdout goes to $out, its failure ends the test.
+drive() {
+    out=$("$driver" "$@" 2>"$data/stderr") || fail "morvane_bench $*: $(cat "$data/stderr")"
+}
+
+"$python" "$gen" search "$data/s" --files 20 --total 200000 --largest 40000 >/dev/null
+drive search "$data/s" MARCA_FINAL_7731
+[ "$out" = "listed=20 marked=20" ] || fail "search for the end marker: $out"
+drive search "$data/s" QZXJ_AUSENTE_7731
+[ "$out" = "listed=20 marked=0" ] || fail "search for the absent text: $out"
+
+"$python" "$gen" rewrite "$data/r" --lines 2000 --size 100000 >/dev/null
+expected="$data/expected"
+sed 's/comun/Base/gI' "$data/r/Reescribir.vbp" >"$expected"
+drive rewrite "$data/r/Reescribir.vbp" comun Base
+[ "$out" = "repaints=2001" ] || fail "rewrite: $out"
+cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite differs from sed's output"
+[ -f "$data/r/Reescribir.OLD" ] || fail "no backup after the rewrite"
+echo "bench smoke: ok"
