@@ -25,9 +25,13 @@ char lowerLetter(char letter) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
 }
 
-bool isDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool isDriveLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // The folder as an absolute path without `.`/`..`, with symbolic links of the
 // folder itself resolved when it exists.
@@ -89,6 +93,9 @@ std::optional<std::string> findEntry(const fs::path& folder, const std::string& 
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view candidate = entry->d_name;
         if (candidate == "." || candidate == "..") continue;
+        // Case pairs of the code page have UTF-8 spellings of equal length,
+        // so a name of another length is passed over without decoding it.
+        if (candidate.size() != name.size()) continue;
         if (textEquals(candidate, name) && (!best || candidate < *best)) {
             best = std::string(candidate);
         }
@@ -124,8 +131,8 @@ DriveTable DriveTable::fromHost() {
         std::size_t bestDepth = 0;
         for (const auto& [letter, drive] : table.drives_) {
             if (componentsBelow(drive.host, here)) {
-                const auto depth = static_cast<std::size_t>(std::distance(drive.host.begin(),
-                                                                          drive.host.end()));
+                const auto depth =
+                    static_cast<std::size_t>(std::distance(drive.host.begin(), drive.host.end()));
                 if (best == 0 || depth > bestDepth) best = letter, bestDepth = depth;
             }
         }
@@ -155,7 +162,9 @@ std::vector<char> DriveTable::letters() const {
     return out;
 }
 
-bool DriveTable::hasDrive(char letter) const { return drives_.count(lowerLetter(letter)) != 0; }
+bool DriveTable::hasDrive(char letter) const {
+    return drives_.count(lowerLetter(letter)) != 0;
+}
 
 fs::path DriveTable::hostFolder(char letter) const {
     const auto it = drives_.find(lowerLetter(letter));
@@ -230,8 +239,8 @@ std::string DriveTable::toProgram(const fs::path& hostPath) const {
     if (ec) absolute = hostPath;
     absolute = absolute.lexically_normal();
 
-    const auto bestDrive = [this](const fs::path& path)
-        -> std::optional<std::pair<char, std::vector<std::string>>> {
+    const auto bestDrive =
+        [this](const fs::path& path) -> std::optional<std::pair<char, std::vector<std::string>>> {
         std::optional<std::pair<char, std::vector<std::string>>> best;
         for (const auto& [letter, drive] : drives_) {
             auto rest = componentsBelow(drive.host, path);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/host_failure.h"
 
 namespace morvane {
 namespace {
@@ -28,7 +29,7 @@ void adviseHugePages(char* data, std::size_t size) {
 }
 
 class HostTextStream : public TextStream {
-public:
+  public:
     explicit HostTextStream(int fd) : fd_(fd) {}
     ~HostTextStream() override { Close(); }
     HostTextStream(const HostTextStream&) = delete;
@@ -85,28 +86,34 @@ public:
         }
     }
 
-private:
+  private:
     int fd_;
 };
 
 class HostFileSystemObject : public FileSystemObject {
-public:
+  public:
     explicit HostFileSystemObject(const DriveTable& drives) : drives_(drives) {}
 
     std::unique_ptr<TextStream> OpenTextFile(const std::string& name, int ioMode) override {
         if (ioMode != iomode::kForReading) throw Failure(err::kInvalidCall);
         const auto host = drives_.toHost(name);
-        const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) throw failureFromErrno(errno);
+        // Opened without blocking, so that a pipe cannot hang the program;
+        // only a plain file is read (a device could give content without end).
+        const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) throw failureOfPath(errno, host);
         auto stream = std::make_unique<HostTextStream>(fd);
         struct stat st;
         if (::fstat(fd, &st) != 0) throw failureFromErrno(errno);
-        if (S_ISDIR(st.st_mode)) throw Failure(err::kPathFileAccess);
+        if (!S_ISREG(st.st_mode)) throw Failure(err::kPathFileAccess);
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            throw failureFromErrno(errno);
+        }
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         return stream;
     }
 
-private:
+  private:
     const DriveTable& drives_;
 };
 

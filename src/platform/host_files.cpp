@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/failure.h"
+#include "platform/host_failure.h"
 #include "platform/line_file.h"
 #include "platform/wildcard.h"
 
@@ -31,8 +32,13 @@ constexpr int kDirectory = 16;
 // Whether a folder entry belongs in a listing with these attributes: plain
 // files and links to them always; folders only when asked for; names starting
 // with a dot are the host's hidden files.
-bool selected(int folderFd, const char* name, int attributes) {
+bool selected(int folderFd, const char* name, unsigned char type, int attributes) {
     if (name[0] == '.' && (attributes & kHidden) == 0) return false;
+    // Most hosts tell the kind of entry with the name, which saves a stat per
+    // file in folders of many thousands; links and unknown kinds are looked up.
+    if (type == DT_REG) return true;
+    if (type == DT_DIR) return (attributes & kDirectory) != 0;
+    if (type != DT_LNK && type != DT_UNKNOWN) return false;
     struct stat st;
     if (::fstatat(folderFd, name, &st, 0) != 0) return false;  // a dangling link
     if (S_ISREG(st.st_mode)) return true;
@@ -68,7 +74,8 @@ int renameNoReplace(const char* from, const char* to) {
 
 // Makes a folder's entries durable; hosts that cannot sync a folder are let be.
 void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     const int result = ::fsync(fd);
     const int error = errno;
@@ -76,16 +83,25 @@ void syncFolder(const fs::path& folder) {
     if (result != 0 && error == EIO) throw failureFromErrno(error);
 }
 
-void checkNotFolder(int fd) {
+// Accepts only a plain file behind a descriptor opened without blocking, then
+// lets it block again. A folder, a device or a pipe is no text file: a pipe
+// could hang the program and a device could feed it lines without end.
+void checkPlainFile(int fd) {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         ::close(fd);
         throw failureFromErrno(error);
     }
-    if (S_ISDIR(st.st_mode)) {
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         throw Failure(err::kPathFileAccess);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw failureFromErrno(error);
     }
 }
 
@@ -100,34 +116,55 @@ std::string HostFileServices::dir(const std::string& pattern, int attributes) {
     listingNext_ = 0;
     listingActive_ = false;
 
-    auto [folder, name] = splitPattern(pattern);
-    if (name.empty()) name = "*";
+    const auto parts = splitPattern(pattern);
+    const std::string& folder = parts.first;
+    const std::string name = parts.second.empty() ? std::string(1, '*') : parts.second;
 
+    // A folder that is not there simply has no matches; one that cannot be
+    // read is a failure.
+    const auto folderFailed = [](int error) {
+        if (error != ENOENT && error != ENOTDIR) throw failureFromErrno(error);
+    };
     if (!hasWildcards(name)) {
         // A plain name: the file itself, in the spelling it has on disk.
         const fs::path host = drives_.toHost(pattern);
         const int parent = ::open(host.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parent >= 0) {
+        if (parent < 0) {
+            folderFailed(errno);
+        } else {
             const std::string stored = host.filename().string();
-            if (selected(parent, stored.c_str(), attributes)) listing_.push_back(stored);
+            if (selected(parent, stored.c_str(), DT_UNKNOWN, attributes)) {
+                listing_.push_back(stored);
+            }
             ::close(parent);
         }
     } else {
         const fs::path host = drives_.toHost(folder);
         DIR* dir = ::opendir(host.c_str());
         if (dir == nullptr) {
-            // A folder that is not there simply has no matches; one that
-            // cannot be read is a failure.
-            if (errno != ENOENT && errno != ENOTDIR) throw failureFromErrno(errno);
+            folderFailed(errno);
         } else {
+            const WildcardPattern matcher(name);
             const int fd = ::dirfd(dir);
-            while (const dirent* entry = ::readdir(dir)) {
+            while (true) {
+                errno = 0;
+                const dirent* entry = ::readdir(dir);
+                if (entry == nullptr) break;
                 const std::string_view entryName = entry->d_name;
                 if (entryName == "." || entryName == "..") continue;
-                if (!matchesWildcard(name, entryName)) continue;
-                if (selected(fd, entry->d_name, attributes)) listing_.emplace_back(entryName);
+                if (!matcher.matches(entryName)) continue;
+                if (selected(fd, entry->d_name, entry->d_type, attributes)) {
+                    listing_.emplace_back(entryName);
+                }
             }
+            // A folder that fails halfway (a network folder that went away)
+            // gives no half listing.
+            const int error = errno;
             ::closedir(dir);
+            if (error != 0) {
+                listing_.clear();
+                throw failureFromErrno(error);
+            }
         }
     }
     listingActive_ = true;
@@ -165,9 +202,9 @@ HostFileServices::OpenFile& HostFileServices::openFile(int number) {
 void HostFileServices::openForInput(const std::string& name, int number) {
     checkFreeNumber(number);
     const fs::path host = drives_.toHost(name);
-    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw failureFromErrno(errno);
-    checkNotFolder(fd);
+    const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw failureOfPath(errno, host);
+    checkPlainFile(fd);
     auto file = std::make_unique<OpenFile>();
     file->reader = std::make_unique<LineReader>(fd);
     files_[number] = std::move(file);
@@ -181,16 +218,17 @@ void HostFileServices::openForOutput(const std::string& name, int number) {
     struct stat st;
     if (::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         // Never write through a link: the link gives way to a new file.
-        if (::unlink(host.c_str()) != 0) throw failureFromErrno(errno);
+        if (::unlink(host.c_str()) != 0) throw failureOfPath(errno, host);
     }
-    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(host.c_str(), kFlags | O_CREAT | O_TRUNC, 0666);
     if (fd < 0 && errno == ELOOP) {
         // A link appeared since the check: remove it and create the file anew.
-        if (::unlink(host.c_str()) != 0) throw failureFromErrno(errno);
-        fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (::unlink(host.c_str()) != 0) throw failureOfPath(errno, host);
+        fd = ::open(host.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
     }
-    if (fd < 0) throw failureFromErrno(errno);
-    checkNotFolder(fd);
+    if (fd < 0) throw failureOfPath(errno, host);
+    checkPlainFile(fd);
     auto file = std::make_unique<OpenFile>();
     file->writer = std::make_unique<LineWriter>(fd);
     files_[number] = std::move(file);
@@ -229,19 +267,21 @@ bool HostFileServices::isOpen(int number) const {
 void HostFileServices::kill(const std::string& name) {
     const fs::path host = drives_.toHost(name);
     struct stat st;
-    if (::lstat(host.c_str(), &st) != 0) throw failureFromErrno(errno);
+    if (::lstat(host.c_str(), &st) != 0) throw failureOfPath(errno, host);
     if (S_ISDIR(st.st_mode)) throw Failure(err::kPathFileAccess);
-    if (::unlink(host.c_str()) != 0) throw failureFromErrno(errno);
+    if (::unlink(host.c_str()) != 0) throw failureOfPath(errno, host);
 }
 
 void HostFileServices::rename(const std::string& from, const std::string& to) {
     const fs::path source = drives_.toHost(from);
     struct stat st;
-    if (::lstat(source.c_str(), &st) != 0) throw failureFromErrno(errno);
+    if (::lstat(source.c_str(), &st) != 0) throw failureOfPath(errno, source);
     // The target resolves to an existing entry in any letter case.
     const fs::path target = drives_.toHost(to);
     if (::lstat(target.c_str(), &st) == 0) throw Failure(err::kFileExists);
-    if (renameNoReplace(source.c_str(), target.c_str()) != 0) throw failureFromErrno(errno);
+    // The source was there a moment ago, so a missing entry now is most
+    // likely the target's folder.
+    if (renameNoReplace(source.c_str(), target.c_str()) != 0) throw failureOfPath(errno, target);
     syncFolder(target.parent_path());
     if (source.parent_path() != target.parent_path()) syncFolder(source.parent_path());
 }

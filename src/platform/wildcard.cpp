@@ -17,23 +17,34 @@ bool hasWildcards(std::string_view pattern) {
 }
 
 bool matchesWildcard(std::string_view pattern, std::string_view name) {
-    if (pattern == "*.*") return true;
-    const std::u32string p = caseKeys(pattern);
-    const std::u32string n = caseKeys(name);
+    return WildcardPattern(pattern).matches(name);
+}
+
+WildcardPattern::WildcardPattern(std::string_view pattern)
+    : keys_(caseKeys(pattern)), everything_(pattern == "*.*") {}
+
+bool WildcardPattern::matches(std::string_view name) const {
+    if (everything_) return true;
+    const std::u32string& p = keys_;
     // Greedy match with one backtrack point: the last star seen. On a mismatch
     // the star takes one more character; this never revisits earlier stars.
+    // The name's keys are taken one at a time, so nothing is allocated.
     std::size_t pi = 0, ni = 0;
     std::size_t star = std::u32string::npos, starName = 0;
-    while (ni < n.size()) {
+    while (ni < name.size()) {
+        std::size_t next = ni;
+        const char32_t key = caseKeyAt(name, next);
         if (pi < p.size() && p[pi] == kStar) {
             star = pi++;
             starName = ni;
-        } else if (pi < p.size() && (p[pi] == kQuestion || p[pi] == n[ni])) {
+        } else if (pi < p.size() && (p[pi] == kQuestion || p[pi] == key)) {
             ++pi;
-            ++ni;
+            ni = next;
         } else if (star != std::u32string::npos) {
+            // The star takes the character at which its match began.
             pi = star + 1;
-            ni = ++starName;
+            caseKeyAt(name, starName);
+            ni = starName;
         } else {
             return false;
         }

@@ -1,0 +1,185 @@
+// Windows-1252 conversion, its letter case, and the case-blind comparisons.
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "platform/failure.h"
+
+namespace morvane {
+namespace {
+
+std::string allBytes() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    return bytes;
+}
+
+TEST(AnsiText, EveryByteValueRoundTripsThroughUtf8) {
+    const std::string bytes = allBytes();
+    const std::string utf8 = ansiToUtf8(bytes);
+    EXPECT_TRUE(fitsAnsi(utf8));
+    EXPECT_EQ(utf8ToAnsi(utf8), bytes);
+    // Each byte alone as well, so no byte depends on its neighbours.
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(utf8ToAnsi(ansiToUtf8(one)), one) << "byte " << b;
+    }
+}
+
+struct Decoding {
+    unsigned char byte;
+    const char* utf8;
+};
+
+class AnsiDecoding : public ::testing::TestWithParam<Decoding> {};
+
+TEST_P(AnsiDecoding, ByteBecomesItsCharacter) {
+    const Decoding& c = GetParam();
+    EXPECT_EQ(ansiToUtf8(std::string(1, static_cast<char>(c.byte))), c.utf8);
+    EXPECT_EQ(utf8ToAnsi(c.utf8), std::string(1, static_cast<char>(c.byte)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodePage, AnsiDecoding,
+    ::testing::Values(Decoding{'A', "A"}, Decoding{0x80, "\u20AC"},  // euro sign
+                      Decoding{0x81, "\xC2\x81"},                    // unassigned: kept as U+0081
+                      Decoding{0x8D, "\xC2\x8D"}, Decoding{0x8F, "\xC2\x8F"},
+                      Decoding{0x90, "\xC2\x90"}, Decoding{0x9D, "\xC2\x9D"},
+                      Decoding{0x8A, "\u0160"}, Decoding{0x9F, "\u0178"}, Decoding{0xA0, "\u00A0"},
+                      Decoding{0xE9, "\u00E9"}, Decoding{0xF1, "\u00F1"},
+                      Decoding{0xFF, "\u00FF"}));
+
+TEST(AnsiText, TextOutsideTheCodePageIsRefused) {
+    for (const char* text : {"日本", "a\u2160", "\xC3", "\xC3\x28", "\xED\xA0\x80", "\xC0\x80"}) {
+        EXPECT_FALSE(fitsAnsi(text)) << text;
+        try {
+            utf8ToAnsi(text);
+            ADD_FAILURE() << "converted " << text;
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.number(), err::kCannotConvert);
+            EXPECT_FALSE(f.description().empty());
+        }
+    }
+}
+
+// The upper case of every byte: a-z, à-þ except ÷, and š œ ž ÿ; all else
+// stays as it is.
+TEST(AnsiText, UpperCaseOfEveryByte) {
+    for (int b = 0; b < 256; ++b) {
+        int expected = b;
+        if (b >= 'a' && b <= 'z') expected = b - 0x20;
+        if (b >= 0xE0 && b <= 0xFE && b != 0xF7) expected = b - 0x20;
+        if (b == 0x9A) expected = 0x8A;  // š
+        if (b == 0x9C) expected = 0x8C;  // œ
+        if (b == 0x9E) expected = 0x8E;  // ž
+        if (b == 0xFF) expected = 0x9F;  // ÿ
+        EXPECT_EQ(ansiUpper(static_cast<unsigned char>(b)), expected) << "byte " << b;
+    }
+    EXPECT_EQ(ansiUpperCase("a\xF1o \xF7 \xDF\xB5"), "A\xD1O \xF7 \xDF\xB5");
+}
+
+struct Equality {
+    const char* a;
+    const char* b;
+    bool equal;
+};
+
+class TextEquality : public ::testing::TestWithParam<Equality> {};
+
+TEST_P(TextEquality, ComparesByTheCodePagesCasePairs) {
+    const Equality& c = GetParam();
+    EXPECT_EQ(textEquals(c.a, c.b), c.equal) << c.a << " / " << c.b;
+    EXPECT_EQ(textEquals(c.b, c.a), c.equal) << c.b << " / " << c.a;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextEquality,
+    ::testing::Values(Equality{"", "", true}, Equality{"Ventas.vbp", "VENTAS.VBP", true},
+                      Equality{"ñandú", "ÑANDÚ", true}, Equality{"šœžÿ", "ŠŒŽŸ", true},
+                      Equality{"÷", "×", false}, Equality{"ß", "SS", false},
+                      Equality{"日本語", "日本語", true}, Equality{"\u2170", "\u2160", false},
+                      Equality{"a", "ab", false}, Equality{"ab", "a", false},
+                      Equality{"", " ", false}, Equality{"\xFF", "\xFF", true},
+                      Equality{"\xFF", "\xFE", false}));
+
+struct Search {
+    std::string haystack;
+    std::string needle;
+    std::size_t from;
+    std::size_t expected;
+};
+
+class AnsiSearch : public ::testing::TestWithParam<Search> {};
+
+TEST_P(AnsiSearch, FindsWithoutRegardToCase) {
+    const Search& c = GetParam();
+    EXPECT_EQ(findAnsiNoCase(c.haystack, c.needle, c.from), c.expected);
+}
+
+constexpr auto npos = std::string_view::npos;
+const std::string kLong = std::string(100, 'x') + "Versi\xF3n=1" + std::string(40, 'y');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnsiSearch,
+    ::testing::Values(
+        Search{"Form=Form1.frm", "form1", 0, 5}, Search{"Form=Form1.frm", "FORM", 1, 5},
+        Search{"Form=Form1.frm", "x", 0, npos}, Search{"abc", "", 0, 0}, Search{"abc", "", 2, 2},
+        Search{"abc", "", 3, npos}, Search{"", "", 0, npos}, Search{"abc", "a", 4, npos},
+        Search{"abc", "abcd", 0, npos}, Search{"ab", "B", 0, 1},
+        Search{"Compañía", "COMPAÑÍA", 0, npos},  // UTF-8 is not the file's code page
+        Search{"Compa\xF1\xED"
+               "a",
+               "COMPA\xD1\xCD"
+               "A",
+               0, 0},
+        Search{"x\xF7y", "X\xD7Y", 0, npos}, Search{"\xFF\x9A\x9C\x9E", "\x9F\x8A\x8C\x8E", 0, 0},
+        // Matches at the very end and across the 16-byte blocks of the fast scan.
+        Search{std::string(31, '-') + "Ab", "aB", 0, 31},
+        Search{std::string(15, '-') + "xY", "XY", 0, 15},
+        Search{std::string(16, '-') + "Q", "q", 3, 16}, Search{kLong, "VERSI\xD3N=1", 0, 100},
+        Search{kLong + kLong, kLong.substr(20, 100), 1, 20},  // a needle longer than 64 bytes
+        Search{kLong + kLong, kLong.substr(20, 100), 21, kLong.size() + 20}));
+
+// Random texts over letters with two spellings, against the plain search of
+// two upper-cased copies.
+TEST(AnsiText, SearchAgreesWithSearchingUpperCasedCopies) {
+    std::mt19937 random(12345);
+    const std::string alphabet = "aAbB\xF1\xD1\xF7\xD7 \r\n";
+    const auto text = [&](std::size_t size) {
+        std::string s;
+        for (std::size_t i = 0; i < size; ++i) s.push_back(alphabet[random() % alphabet.size()]);
+        return s;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string haystack = text(random() % 80);
+        const std::string needle = text(1 + random() % 4);
+        const std::size_t from = random() % (haystack.size() + 2);
+        const std::size_t expected =
+            from > haystack.size() ? npos
+                                   : ansiUpperCase(haystack).find(ansiUpperCase(needle), from);
+        ASSERT_EQ(findAnsiNoCase(haystack, needle, from), expected)
+            << "haystack " << haystack << " needle " << needle << " from " << from;
+    }
+}
+
+struct Trim {
+    const char* text;
+    const char* trimmed;
+};
+
+class Trimming : public ::testing::TestWithParam<Trim> {};
+
+TEST_P(Trimming, RemovesSpacesOnly) {
+    EXPECT_EQ(trimSpaces(GetParam().text), GetParam().trimmed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Trimming,
+                         ::testing::Values(Trim{"", ""}, Trim{"   ", ""}, Trim{"  a b  ", "a b"},
+                                           Trim{"\ta\t", "\ta\t"}, Trim{" \xC2\xA0x ", "\xC2\xA0x"},
+                                           Trim{"x", "x"}));
+
+}  // namespace
+}  // namespace morvane
