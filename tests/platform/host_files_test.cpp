@@ -3,6 +3,7 @@
 #include "platform/host_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -65,6 +66,26 @@ TEST_F(HostFiles, NumbersRunFrom1To255) {
     EXPECT_EQ(failureNumber([&] { files.freeFile(); }), err::kTooManyFiles);
     files.close(200);
     EXPECT_EQ(files.freeFile(), 200);
+}
+
+// When the host runs out of descriptors before the pool runs out of numbers,
+// the open fails as "too many files" and leaves the number free.
+TEST_F(HostFiles, HostOutOfDescriptorsIsTooManyFiles) {
+    fs::permissions(drive.root(), fs::perms::others_exec, fs::perm_options::add);
+    const int result = testing::runUnprivileged([&] {
+        const rlimit few{16, 16};
+        if (::setrlimit(RLIMIT_NOFILE, &few) != 0) return 254;
+        HostFileServices other(drive.drives());
+        for (int n = 1; n <= HostFileServices::kMaxFileNumber; ++n) {
+            try {
+                other.openForInput("C:\\archivo.txt", n);
+            } catch (const Failure& f) {
+                return other.isOpen(n) ? 253 : f.number();
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(result, err::kTooManyFiles);
 }
 
 struct NumberMisuse {
