@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/case_key.h"
 #include "platform/failure.h"
@@ -108,7 +109,9 @@ constexpr std::array<unsigned char, 256> makeRankTable() {
 constexpr std::array<unsigned char, 256> kRank = makeRankTable();
 
 // Combined rank of both spellings of a byte, since the scan looks for either.
-int caseRank(unsigned char b) { return kRank[b] + (kOtherCase[b] != b ? kRank[kOtherCase[b]] : 0); }
+int caseRank(unsigned char b) {
+    return kRank[b] + (kOtherCase[b] != b ? kRank[kOtherCase[b]] : 0);
+}
 
 // Decodes one UTF-8 character at `pos`; returns false for malformed input.
 bool decodeUtf8(std::string_view s, std::size_t& pos, char32_t& cp) {
@@ -153,11 +156,33 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool equalsFolded(const unsigned char* h, const unsigned char* foldedNeedle, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (kUpper[h[i]] != foldedNeedle[i]) return false;
+// How many bytes of `h` agree with the folded needle from the start, up to n.
+std::size_t foldedPrefix(const unsigned char* h, const unsigned char* foldedNeedle, std::size_t n) {
+    std::size_t i = 0;
+    while (i < n && kUpper[h[i]] == foldedNeedle[i]) ++i;
+    return i;
+}
+
+// The first start at or after `start` where the folded needle occurs, in time
+// linear in the haystack whatever the texts (Knuth-Morris-Pratt on folded
+// bytes). The fast scan hands over to it when its candidates keep failing
+// late, as a long run of one letter in both texts makes them do.
+std::size_t findFoldedLinear(const unsigned char* base, std::size_t start, std::size_t size,
+                             const unsigned char* folded, std::size_t n) {
+    std::vector<std::size_t> border(n, 0);  // longest proper border of each needle prefix
+    for (std::size_t i = 1, k = 0; i < n; ++i) {
+        while (k > 0 && folded[i] != folded[k]) k = border[k - 1];
+        if (folded[i] == folded[k]) ++k;
+        border[i] = k;
     }
-    return true;
+    std::size_t k = 0;
+    for (std::size_t i = start; i < size; ++i) {
+        const unsigned char c = kUpper[base[i]];
+        while (k > 0 && c != folded[k]) k = border[k - 1];
+        if (c == folded[k]) ++k;
+        if (k == n) return i + 1 - n;
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace
@@ -192,13 +217,20 @@ bool fitsAnsi(std::string_view utf8) {
     return true;
 }
 
-unsigned char ansiUpper(unsigned char byte) { return kUpper[byte]; }
+unsigned char ansiUpper(unsigned char byte) {
+    return kUpper[byte];
+}
 
 std::string ansiUpperCase(std::string_view ansi) {
     std::string out(ansi);
     for (char& c : out) c = static_cast<char>(kUpper[static_cast<unsigned char>(c)]);
     return out;
 }
+
+// The fast scan may compare this many bytes per byte it has passed, plus a
+// fixed allowance, before the linear search takes over.
+constexpr std::size_t kWorkPerByte = 4;
+constexpr std::size_t kWorkAllowance = 4096;
 
 std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle, std::size_t from) {
     if (from > haystack.size()) return std::string_view::npos;
@@ -243,6 +275,7 @@ std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle, s
         const __m128i va2 = _mm_set1_epi8(static_cast<char>(a2));
         const __m128i vb2 = _mm_set1_epi8(static_cast<char>(b2));
         const unsigned char* p = hay;
+        std::size_t work = 0;  // bytes compared at candidates so far
         while (p + 16 <= last + 1) {
             const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i1));
             const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i2));
@@ -251,13 +284,20 @@ std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle, s
             unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(m1, m2)));
             while (mask != 0) {
                 const int bit = __builtin_ctz(mask);
-                if (equalsFolded(p + bit, folded, n)) return static_cast<std::size_t>(p + bit - base);
+                const std::size_t agreed = foldedPrefix(p + bit, folded, n);
+                if (agreed == n) return static_cast<std::size_t>(p + bit - base);
+                work += agreed + 1;
+                if (work > kWorkPerByte * static_cast<std::size_t>(p - hay) + kWorkAllowance) {
+                    return findFoldedLinear(base, static_cast<std::size_t>(p + bit - base),
+                                            haystack.size(), folded, n);
+                }
                 mask &= mask - 1;
             }
             p += 16;
         }
+        // The last few starts, fewer than 16, one by one.
         for (; p <= last; ++p) {
-            if (equalsFolded(p, folded, n)) return static_cast<std::size_t>(p - base);
+            if (foldedPrefix(p, folded, n) == n) return static_cast<std::size_t>(p - base);
         }
         return std::string_view::npos;
     }
@@ -272,10 +312,17 @@ std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle, s
     };
     const unsigned char* pa = next(hay + i1, a1);
     const unsigned char* pb = a1 == b1 ? end : next(hay + i1, b1);
+    std::size_t work = 0;  // bytes compared at candidates so far
     while (true) {
         const unsigned char* p = pa < pb ? pa : pb;
         if (p == end) return std::string_view::npos;
-        if (equalsFolded(p - i1, folded, n)) return static_cast<std::size_t>(p - i1 - base);
+        const std::size_t agreed = foldedPrefix(p - i1, folded, n);
+        if (agreed == n) return static_cast<std::size_t>(p - i1 - base);
+        work += agreed + 1;
+        if (work > kWorkPerByte * static_cast<std::size_t>(p - i1 - hay) + kWorkAllowance) {
+            return findFoldedLinear(base, static_cast<std::size_t>(p - i1 - base), haystack.size(),
+                                    folded, n);
+        }
         if (p == pa) pa = next(p + 1, a1);
         if (p == pb) pb = next(p + 1, b1);
     }

@@ -165,6 +165,41 @@ TEST(AnsiText, SearchAgreesWithSearchingUpperCasedCopies) {
     }
 }
 
+// Texts that make every candidate fail late: a long run of one letter in
+// both. The answer must still be right (and come in linear time).
+TEST(AnsiText, SearchInLongRunsOfOneLetter) {
+    const std::string run(1 << 20, 'a');
+    const std::string needle = std::string(1000, 'A') + "b";
+    EXPECT_EQ(findAnsiNoCase(run, needle), npos);
+    EXPECT_EQ(findAnsiNoCase(run + "B", needle), run.size() - 1000);
+    EXPECT_EQ(findAnsiNoCase(run + "B" + run, needle, 5), run.size() - 1000);
+    EXPECT_EQ(findAnsiNoCase(run + "B", "b"), run.size());
+    EXPECT_EQ(findAnsiNoCase(run, std::string(2000, 'A')), 0u);
+    EXPECT_EQ(findAnsiNoCase(run, std::string(2000, 'A'), run.size() - 2000), run.size() - 2000);
+    EXPECT_EQ(findAnsiNoCase(run, std::string(2000, 'A'), run.size() - 1999), npos);
+    // Periodic texts, where the linear search must fall back on borders.
+    std::string periodic;
+    for (int i = 0; i < 100000; ++i) periodic += "abAB";
+    EXPECT_EQ(findAnsiNoCase(periodic + "abac", "ABABABABABABABABABAC"), periodic.size() - 16);
+}
+
+// Random texts over two letters, long enough for the hand-over to the
+// linear search, against searching upper-cased copies.
+TEST(AnsiText, LongSearchesAgreeWithSearchingUpperCasedCopies) {
+    std::mt19937 random(777);
+    for (int round = 0; round < 200; ++round) {
+        std::string haystack, needle;
+        const std::size_t size = 5000 + random() % 20000;
+        for (std::size_t i = 0; i < size; ++i) haystack.push_back("aAaAb"[random() % 5]);
+        const std::size_t length = 1 + random() % 40;
+        for (std::size_t i = 0; i < length; ++i) needle.push_back("aAaAb"[random() % 5]);
+        const std::size_t from = random() % 100;
+        ASSERT_EQ(findAnsiNoCase(haystack, needle, from),
+                  ansiUpperCase(haystack).find(ansiUpperCase(needle), from))
+            << "round " << round;
+    }
+}
+
 struct Trim {
     const char* text;
     const char* trimmed;
