@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -93,6 +94,7 @@ struct ChildResult {
     int signal = 0;       // the signal that ended it, if one did
     std::vector<Box> boxes;
     std::string detalle;  // the status line at the end
+    std::string marks;    // the list's marks at the end, '1' for a marked entry
 
     bool returned() const { return exited && exitCode == 0; }
     int failureBoxes() const {
@@ -119,6 +121,7 @@ struct ChildRunSpec {
     std::string folder;  // host folder of drive c:
     ScriptedForm form;
     Answers answers = Answers::Ignore;
+    std::deque<std::string> inputs;  // the names typed into input boxes, in order
     // Done in the child before the run: limits, another user, environment.
     std::function<void()> beforeRun;
     // Done in the child at every pending-events pass (the build's wait).
@@ -177,6 +180,7 @@ inline std::string unescape(const std::string& s) {
         HostComponents components(drives);
         HostProcesses processes;
         PolicyToolkit toolkit(spec.answers);
+        toolkit.inputs = spec.inputs;
         toolkit.onBox = [out](const Box& b) { writeAll(out, record('B', b.style, b.text)); };
         Services sv{files, components, processes, toolkit, spec.form};
         if (spec.onDoEvents) toolkit.onDoEvents = [&] { spec.onDoEvents(spec.form, sv); };
@@ -192,6 +196,9 @@ inline std::string unescape(const std::string& s) {
             code = 12;
         }
         writeAll(out, record('D', 0, spec.form.detalle));
+        std::string marks;
+        for (const auto& entry : spec.form.list) marks += entry.selected ? '1' : '0';
+        writeAll(out, record('M', 0, marks));
     }
     ::_exit(code);
 }
@@ -240,6 +247,7 @@ inline ChildResult runChild(ChildRunSpec spec,
         const std::string body = child_detail::unescape(line.substr(tab + 1));
         if (line[0] == 'B') r.boxes.push_back({body, style, std::nullopt});
         if (line[0] == 'D') r.detalle = body;
+        if (line[0] == 'M') r.marks = body;
         if (line[0] == 'F' || line[0] == 'X')
             r.boxes.push_back({"escaped: " + body, -1, std::nullopt});
     }
@@ -258,6 +266,29 @@ inline void limitFileSize(rlim_t bytes) {
 inline void limitOpenFiles(rlim_t count) {
     const rlimit limit{count, count};
     if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) std::abort();
+}
+
+}  // namespace morvane::testing
+
+namespace morvane::testing {
+
+// Runs `body` in a child process and gives its result (0 to 255), or -1 when
+// the child ended otherwise (a signal, a crash).
+inline int runInChildProcess(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid < 0) std::abort();
+    if (pid == 0) {
+        int code = 255;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace morvane::testing
