@@ -125,6 +125,7 @@ TEST(ControlErrores, RetryIgnoreAndAbortOnTheControllerTheWalkAndASubroutine) {
         {
             SCOPED_TRACE("step 4 of a subroutine of the run");
             RunFixture f;
+            f.addProject("Compras.vbp", "x");  // the folder exists, the files do not
             Corrida corrida{f.sv, EstadoCorrida{}, {}};
             corrida.onFailure = [&corrida](const Failure& x) { return ControlErrores(corrida, x); };
             std::string trace;

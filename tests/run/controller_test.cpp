@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,10 @@ struct Ending {
     std::vector<Box> boxes;
     bool walks;  // whether the list is read at all
 };
+
+void PrintTo(const Ending& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RunEnding : public ::testing::TestWithParam<Ending> {};
 

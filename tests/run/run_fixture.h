@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -116,6 +117,11 @@ struct RunFixture {
         return drive.host("Proyectos/" + name);
     }
 };
+
+inline void PrintTo(const Box& b, std::ostream* os) {
+    *os << "{\"" << b.text << "\", " << b.style << ", "
+        << (b.title ? "\"" + *b.title + "\"" : std::string("no title")) << "}";
+}
 
 // The boxes a run shows at its end and on refusal or confirmation.
 inline Box finalizadoBox() {

@@ -29,9 +29,20 @@ struct ScriptedHandler {
 TEST(Steps, RunsStepsInTheOrderTheirBodiesChoose) {
     std::string trace;
     Procedure p;
-    p.step(1, [&] { trace += "1"; return 3; })
-        .step(2, [&] { trace += "2"; return Procedure::kReturn; })
-        .step(3, [&] { trace += "3"; return 2; });
+    p.step(1,
+           [&] {
+               trace += "1";
+               return 3;
+           })
+        .step(2,
+              [&] {
+                  trace += "2";
+                  return Procedure::kReturn;
+              })
+        .step(3, [&] {
+            trace += "3";
+            return 2;
+        });
     ScriptedHandler h;
     EXPECT_EQ(p.run(h.handler(), 1), Outcome::Returned);
     EXPECT_EQ(trace, "132");
@@ -47,7 +58,10 @@ TEST(Steps, RetryRunsTheFailingStepAgainFromItsBeginning) {
          if (++attempts < 3) throw Failure(err::kFileNotFound);
          trace += "b";
          return 2;
-     }).step(2, [&] { trace += "c"; return Procedure::kReturn; });
+     }).step(2, [&] {
+        trace += "c";
+        return Procedure::kReturn;
+    });
     ScriptedHandler h{{Resume::Again, Resume::Again}};
     p.run(h.handler(), 1);
     EXPECT_EQ(trace, "aaabc");
@@ -58,9 +72,20 @@ TEST(Steps, PassingOverAFailureGoesOnAtTheStepAfterIt) {
     std::string trace;
     Procedure p;
     // Step 1 would choose step 3 in its normal course; its step after is step 2.
-    p.step(1, [&]() -> int { trace += "1"; throw Failure(err::kOverflow); })
-        .step(2, [&] { trace += "2"; return Procedure::kReturn; })
-        .step(3, [&] { trace += "3"; return Procedure::kReturn; });
+    p.step(1,
+           [&]() -> int {
+               trace += "1";
+               throw Failure(err::kOverflow);
+           })
+        .step(2,
+              [&] {
+                  trace += "2";
+                  return Procedure::kReturn;
+              })
+        .step(3, [&] {
+            trace += "3";
+            return Procedure::kReturn;
+        });
     ScriptedHandler h{{Resume::Next}};
     p.run(h.handler(), 1);
     EXPECT_EQ(trace, "12");
@@ -69,9 +94,17 @@ TEST(Steps, PassingOverAFailureGoesOnAtTheStepAfterIt) {
 TEST(Steps, AnExplicitStepAfterOverridesTheNextNumber) {
     std::string trace;
     Procedure p;
-    p.step(1, [&]() -> int { throw Failure(err::kDiskFull); }, 3)
-        .step(2, [&] { trace += "2"; return Procedure::kReturn; })
-        .step(3, [&] { trace += "3"; return Procedure::kReturn; });
+    p.step(
+         1, [&]() -> int { throw Failure(err::kDiskFull); }, 3)
+        .step(2,
+              [&] {
+                  trace += "2";
+                  return Procedure::kReturn;
+              })
+        .step(3, [&] {
+            trace += "3";
+            return Procedure::kReturn;
+        });
     ScriptedHandler h{{Resume::Next}};
     p.run(h.handler(), 1);
     EXPECT_EQ(trace, "3");
@@ -82,11 +115,28 @@ TEST(Steps, ASubroutineFailureResumesInsideTheSubroutine) {
     ScriptedHandler h{{Resume::Next}};
     auto handler = h.handler();
     Procedure sub;
-    sub.step(1, [&]() -> int { trace += "s1"; throw Failure(err::kPermissionDenied); })
-        .step(2, [&] { trace += "s2"; return Procedure::kReturn; });
+    sub.step(1,
+             [&]() -> int {
+                 trace += "s1";
+                 throw Failure(err::kPermissionDenied);
+             })
+        .step(2, [&] {
+            trace += "s2";
+            return Procedure::kReturn;
+        });
     Procedure caller;
-    caller.step(1, [&] { trace += "c1"; sub.run(handler, 1); trace += "c1end"; return 2; })
-        .step(2, [&] { trace += "c2"; return Procedure::kReturn; });
+    caller
+        .step(1,
+              [&] {
+                  trace += "c1";
+                  sub.run(handler, 1);
+                  trace += "c1end";
+                  return 2;
+              })
+        .step(2, [&] {
+            trace += "c2";
+            return Procedure::kReturn;
+        });
     caller.run(handler, 1);
     EXPECT_EQ(trace, "c1s1s2c1endc2");
 }
@@ -94,7 +144,10 @@ TEST(Steps, ASubroutineFailureResumesInsideTheSubroutine) {
 TEST(Steps, ExitRunEndsTheProcedureAndReportsIt) {
     Procedure p;
     bool reached = false;
-    p.step(1, [] { return Procedure::kExitRun; }).step(2, [&] { reached = true; return 0; });
+    p.step(1, [] { return Procedure::kExitRun; }).step(2, [&] {
+        reached = true;
+        return 0;
+    });
     ScriptedHandler h;
     EXPECT_EQ(p.run(h.handler(), 1), Outcome::ExitRun);
     EXPECT_FALSE(reached);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,6 +76,10 @@ struct TextCase {
     std::string buscar;          // as typed (UTF-8)
     std::vector<bool> expected;  // for the files below
 };
+
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // The files every text case is searched in.
 const std::vector<Proyecto> kArchivos = {

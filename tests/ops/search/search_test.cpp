@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -102,6 +103,10 @@ struct Case {
     std::string buscar;   // as the run passes it (UTF-8)
     bool found;
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Search : public ::testing::TestWithParam<Case> {};
 
