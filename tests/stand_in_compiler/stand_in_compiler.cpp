@@ -9,6 +9,7 @@
 //                             before it ends.
 //   MORVANE_STANDIN_WAIT_MS   milliseconds to wait before ending.
 //   MORVANE_STANDIN_WAIT_FOR  a file whose appearance it waits for.
+//   MORVANE_STANDIN_FOREVER   when 1, it never ends by itself (a test kills it).
 //   MORVANE_STANDIN_EXIT      its exit code (0 when not given).
 //   MORVANE_STANDIN_SIGNAL    a signal number to die of instead of exiting.
 #include <fcntl.h>
@@ -59,6 +60,10 @@ int main(int argc, char** argv) {
     if (const char* file = std::getenv("MORVANE_STANDIN_WAIT_FOR"); file && *file) {
         struct stat st {};
         while (::stat(file, &st) != 0) sleepMs(10);
+    }
+
+    if (envNumber("MORVANE_STANDIN_FOREVER", 0) == 1) {
+        for (;;) ::pause();
     }
 
     append("exit " + std::to_string(::getpid()) + "\n");

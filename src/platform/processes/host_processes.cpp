@@ -25,8 +25,8 @@ namespace {
 
 // Where a program given without a folder was found.
 struct Found {
-    std::string path;      // empty when not found
-    bool denied = false;   // a file of that name exists but may not be run
+    std::string path;     // empty when not found
+    bool denied = false;  // a file of that name exists but may not be run
 };
 
 bool isRegularFile(const std::string& path) {
@@ -67,27 +67,26 @@ Found findProgram(const std::string& name) {
     return found;
 }
 
-Failure startFailure(int number, const std::string& program) {
-    return Failure(number, standardDescription(number) + ": " + program);
-}
-
-Failure startFailureFromErrno(int e, const std::string& program) {
+// A start that fails reports the number and its standard description alone,
+// as the target platform's start does: "No se encontró el archivo" for a
+// program that is not on the search path.
+Failure startFailureFromErrno(int e) {
     switch (e) {
         case ENOENT:
-        case ENOTDIR: return startFailure(err::kFileNotFound, program);
+        case ENOTDIR:
+            return Failure(err::kFileNotFound);
         case EACCES:
         case EPERM:
-        case ENOEXEC: return startFailure(err::kPermissionDenied, program);
-        default: {
-            Failure f = failureFromErrno(e);
-            return Failure(f.number(), f.description() + ": " + program);
-        }
+        case ENOEXEC:
+            return Failure(err::kPermissionDenied);
+        default:
+            return failureFromErrno(e);
     }
 }
 
 std::uint32_t exitCodeOf(int status) {
     if (WIFEXITED(status)) return static_cast<std::uint32_t>(WEXITSTATUS(status));
-    if (WIFSIGNALED(status)) return kSignalExitBase + static_cast<std::uint32_t>(WTERMSIG(status));
+    if (WIFSIGNALED(status)) return kSignalExitCode;
     return kUnknownExitCode;
 }
 
@@ -140,10 +139,10 @@ double HostProcesses::Shell(const std::string& commandLine, int /*windowStyle*/)
     std::vector<std::string> args = splitCommandLine(commandLine);
     if (args.empty()) throw Failure(err::kInvalidCall);
     const std::string& program = args.front();
-    if (program.empty()) throw startFailure(err::kFileNotFound, program);
+    if (program.empty()) throw Failure(err::kFileNotFound);
     Found found = findProgram(program);
     if (found.path.empty()) {
-        throw startFailure(found.denied ? err::kPermissionDenied : err::kFileNotFound, program);
+        throw Failure(found.denied ? err::kPermissionDenied : err::kFileNotFound);
     }
 
     SpawnSetup setup;
@@ -172,9 +171,9 @@ double HostProcesses::Shell(const std::string& commandLine, int /*windowStyle*/)
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, found.path.c_str(), &setup.actions, &setup.attr, argv.data(),
-                         environ);
-    if (rc != 0) throw startFailureFromErrno(rc, program);
+    int rc =
+        posix_spawn(&pid, found.path.c_str(), &setup.actions, &setup.attr, argv.data(), environ);
+    if (rc != 0) throw startFailureFromErrno(rc);
     children_[pid] = Child{};
     return static_cast<double>(pid);
 }

@@ -26,24 +26,26 @@
 
 namespace morvane {
 
-// Exit code read for a process that died of a signal: 128 plus the signal's
-// number, as POSIX shells report it. A process's own exit status is 0 to 255,
-// so neither can read as 259 (still running).
-inline constexpr std::uint32_t kSignalExitBase = 128;
+// Exit code read for a process that died of a signal, whichever: the code the
+// target platform gives a program ended from outside. A process's own exit
+// status is 0 to 255, so it never mixes with this code, and neither can read
+// as 259 (still running).
+inline constexpr std::uint32_t kSignalExitCode = 0xC000013A;
 // Exit code read for an ended process whose status this program cannot know:
 // one that Shell did not start, or one that something else reaped.
 inline constexpr std::uint32_t kUnknownExitCode = 0xFFFFFFFF;
 
 class HostProcesses : public ProcessServices {
-public:
+  public:
     HostProcesses() = default;
     // Closes every handle. Processes that are still running are left to run.
     ~HostProcesses() override;
     HostProcesses(const HostProcesses&) = delete;
     HostProcesses& operator=(const HostProcesses&) = delete;
 
-    // Failure 53 naming the program when it is not found, 70 when it is found
-    // but may not be run, 5 for a command line without a program.
+    // Failure 53 when the program is not found, 70 when it is found but may
+    // not be run, 5 for a command line without a program; each with its
+    // standard description.
     double Shell(const std::string& commandLine, int windowStyle) override;
     // A handle for a process started by Shell (running, or ended and not yet
     // forgotten) or for any other process that exists; 0 otherwise.
@@ -55,7 +57,7 @@ public:
     bool CloseHandle(ProcessHandle handle) override;
     void Sleep(std::uint32_t milliseconds) override;
 
-private:
+  private:
     // A process that Shell started.
     struct Child {
         bool reaped = false;
