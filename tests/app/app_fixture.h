@@ -205,9 +205,17 @@ class AppFixture : public ::testing::Test {
     void doubleClickFolder(const std::string& name) {
         const int row = folderRow(name);
         ASSERT_GE(row, 0) << "no folder entry " << name;
+        // A double-click is a click followed by the second press.
+        const QPoint at = folderPoint(row);
+        QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+    }
+    // Where entry `row` of Dir1 is on screen, once the list has laid it out.
+    QPoint folderPoint(int row) const {
         QListWidget* list = form->Dir1;
-        const QRect r = list->visualItemRect(list->item(row));
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        list->doItemsLayout();
+        list->scrollToItem(list->item(row));
+        return list->visualItemRect(list->item(row)).center();
     }
     // The row of a folder entry shown in Dir1, or -1.
     int folderRow(const std::string& name) const {
