@@ -128,7 +128,9 @@ std::string HostFileServices::dir(const std::string& pattern, int attributes) {
     if (!hasWildcards(name)) {
         // A plain name: the file itself, in the spelling it has on disk.
         const fs::path host = drives_.toHost(pattern);
-        const int parent = ::open(host.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // Looking up one name needs only the right to pass through the
+        // folder, not to read its list of names.
+        const int parent = ::open(host.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (parent < 0) {
             folderFailed(errno);
         } else {
