@@ -187,6 +187,34 @@ TEST(Walk, TheMarkAndTextAreReadWhenTheWalkReachesTheEntry) {
     EXPECT_EQ(searchRun(f, "uno"), (std::vector<bool>{true, true, true}));
 }
 
+// The count is taken once: when the list gets shorter during the walk, each
+// reading past its end fails on its own, and passing over a failed test goes
+// on into the way the test leads to when it holds.
+TEST(Walk, AListThatShrinksDuringTheWalkFailsStepByStepAndGoesOn) {
+    RunFixture f;
+    for (const char* name : {"A.vbp", "B.vbp", "C.vbp", "D.vbp"}) f.addProject(name, "x");
+    f.form.onRead = [&](const std::string& what, int index) {
+        if (what == "mark" && index == 1) f.form.list.resize(2);
+    };
+    std::vector<std::string> failedReads;
+    f.toolkit.beforeAnswer = [&](const Box& b) {
+        if (b.style == 18) failedReads.push_back(b.text);
+    };
+    // Per missing entry: its mark (27), its text (28), its text again (36),
+    // and writing its mark after the search of the last path read (37).
+    f.toolkit.answers = {mb::kIgnore, mb::kAbort, mb::kIgnore, mb::kAbort,
+                         mb::kIgnore, mb::kAbort, mb::kIgnore, mb::kAbort};
+
+    EXPECT_EQ(searchRun(f, "X"), (std::vector<bool>{true, true}));
+
+    EXPECT_EQ(failedReads,
+              std::vector<std::string>(8, standardDescription(err::kInvalidPropertyIndex)));
+    EXPECT_EQ(f.form.reads["mark"], 4);
+    EXPECT_EQ(f.form.reads["text"], 2 + 2 * 2);
+    EXPECT_EQ(f.toolkit.boxes.back(), finalizadoBox());
+    EXPECT_TRUE(f.toolkit.answers.empty());
+}
+
 TEST(Walk, AnEmptyListEndsWithProcesoFinalizado) {
     RunFixture f;
     EXPECT_TRUE(searchRun(f, "x").empty());
@@ -260,7 +288,7 @@ TEST(Walk, CorpusMarksMatchAnIndependentSearch) {
     int withSome = 0;
     for (const std::string text :
          {"mscomctl", "STARTUP=\"SUB MAIN\"", "Form", "exename32=", "ThreadPerObject", "retained=1",
-          "CompatibleMode=\"0\"", "zz-no-such-text-zz"}) {
+          "CompatibleMode=\"0\"", "", "zz-no-such-text-zz"}) {
         SCOPED_TRACE(text);
         const std::set<std::string> grep = grepMatches(corpus, text);
         f.toolkit.boxes.clear();
