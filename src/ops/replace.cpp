@@ -1,8 +1,10 @@
 #include "ops/replace.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "platform/failure.h"
 #include "platform/text.h"

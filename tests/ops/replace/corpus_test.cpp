@@ -3,6 +3,7 @@
 // ends when nothing matches, and with only the occurrences changed otherwise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>

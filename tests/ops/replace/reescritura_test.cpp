@@ -276,6 +276,19 @@ TEST_F(Reescritura, BusquedaVaciaDejaLasLineas) {
     EXPECT_TRUE(toolkit.boxes.empty());
 }
 
+TEST_F(Reescritura, TextoQueElCodigoDePaginaNoTiene) {
+    // The window lets no such character into its boxes; should one reach the
+    // rewrite, each line's replacement fails with the conversion failure, and
+    // going on writes the line unchanged rather than with other characters.
+    writeBytes(host(kProyecto), "Name=pi\r\nx\r\n");
+    toolkit.answers = {mb::kIgnore, mb::kIgnore};
+    reemplazar(kRuta, "pi", "π");
+    const Box conversion{descripcion(err::kCannotConvert), mb::kAbortRetryIgnoreCritical,
+                         std::nullopt};
+    EXPECT_EQ(toolkit.boxes, (std::vector<Box>{conversion, conversion}));
+    EXPECT_EQ(readBytes(host(kProyecto)), "Name=pi\r\nx\r\n");
+}
+
 TEST_F(Reescritura, ElTemporalEsUnEnlace) {
     // A link under the temporary name is replaced by a new file: nothing is
     // written through it into the file it points at.
