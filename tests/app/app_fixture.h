@@ -17,6 +17,9 @@
 // so a test of the cancel runs in a death test; the fixture prints the status
 // line to stderr as the program ends, e.g.
 //   EXPECT_EXIT(..., ::testing::ExitedWithCode(0), "lblDetalle: El proceso fue Cancelado");
+// Death tests re-run the test executable, so the child has its own drive C:
+// (removed as it ends); files that the parent checks afterwards belong in a
+// SharedFolder.
 //
 // Link with morvane_app_test_main (tests/app/CMakeLists.txt does it for every
 // *_e2e_test.cpp of that folder).
@@ -141,6 +144,32 @@ class BoxAnswers {
     }
 };
 
+// A folder that a death test's child uses too: the parent makes it and names
+// it in the environment, the child (a new run of the test executable, which
+// runs the test body again) finds it there. The parent removes it.
+class SharedFolder {
+  public:
+    explicit SharedFolder(const std::string& name) : variable_("MORVANE_SHARED_FOLDER_" + name) {
+        if (const char* p = std::getenv(variable_.c_str()); p != nullptr && *p != '\0') {
+            path_ = p;
+            return;
+        }
+        owned_ = std::make_unique<TempFolder>();
+        path_ = owned_->path();
+        setenv(variable_.c_str(), path_.c_str(), 1);
+    }
+    ~SharedFolder() {
+        if (owned_) unsetenv(variable_.c_str());
+    }
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& rel) const { return path_ / rel; }
+
+  private:
+    std::string variable_;
+    std::unique_ptr<TempFolder> owned_;
+    std::filesystem::path path_;
+};
+
 class AppFixture : public ::testing::Test {
   protected:
     TempDrive drive{'c'};
@@ -164,6 +193,9 @@ class AppFixture : public ::testing::Test {
             for (int n = 1; n <= HostFileServices::kMaxFileNumber; ++n) {
                 if (files.isOpen(n)) files.close(n);
             }
+            // The process ends without destructors: remove this run's drive C: now.
+            std::error_code ec;
+            std::filesystem::remove_all(drive.root(), ec);
         });
         form->Form_Load();
         form->show();

@@ -1,5 +1,6 @@
 // Qt's own translations of its standard texts (message box buttons, the input
-// box), so that a Spanish desktop shows "Sí", "No", "Anular", "Reintentar"...
+// box), so that a Spanish desktop shows "Sí", "No", "Anular", "Reintentar",
+// "Omitir".
 #pragma once
 
 class QCoreApplication;
