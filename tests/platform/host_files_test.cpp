@@ -293,6 +293,29 @@ INSTANTIATE_TEST_SUITE_P(
                               "C:\\Falta\\Ventas.vbp", err::kPathNotFound}),
     [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
 
+// A rename moves a name within one host file system; across two it fails
+// as a rename to another drive, and the file stays where it was.
+TEST_F(HostFiles, RenameToAnotherFileSystemIsRefused) {
+    std::string tmpl = "/dev/shm/morvane-XXXXXX";
+    if (::mkdtemp(tmpl.data()) == nullptr) GTEST_SKIP() << "no /dev/shm on this host";
+    const fs::path other = tmpl;
+    struct stat here, there;
+    if (::stat(drive.root().c_str(), &here) != 0 || ::stat(other.c_str(), &there) != 0 ||
+        here.st_dev == there.st_dev) {
+        fs::remove_all(other);
+        GTEST_SKIP() << "/dev/shm is on the same file system as the temporary folder";
+    }
+    drive.drives().map('d', other);
+    const int number =
+        failureNumber([&] { files.rename("C:\\Proyectos\\Ventas.vbp", "D:\\Ventas.vbp"); });
+    const bool left = fs::exists(drive.host("Proyectos/Ventas.vbp"));
+    const bool arrived = fs::exists(other / "Ventas.vbp");
+    fs::remove_all(other);
+    EXPECT_EQ(number, err::kRenameAcrossDrives);
+    EXPECT_TRUE(left);
+    EXPECT_FALSE(arrived);
+}
+
 TEST_F(HostFiles, RenameNeverReplacesALink) {
     fs::create_symlink("no-existe.txt", drive.host("Proyectos/roto.vbp"));
     EXPECT_EQ(failureNumber(
