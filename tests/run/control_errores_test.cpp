@@ -64,6 +64,15 @@ TEST(ControlErrores, ShowsTheDescriptionThePlatformGave) {
               (std::vector<Box>{{"Error de E/S en el dispositivo (disco)", 18, std::nullopt}}));
 }
 
+// A failure box that cannot be shown cannot be answered: the run goes on at
+// the step after, so that it can never stay on one step for good.
+TEST(ControlErrores, GoesOnWhenTheBoxCannotBeShown) {
+    RunFixture f;
+    Corrida corrida{f.sv, EstadoCorrida{}, {}};
+    f.toolkit.beforeAnswer = [](const Box&) { throw Failure(err::kOutOfMemory); };
+    EXPECT_EQ(ControlErrores(corrida, Failure(err::kFileExists)), Resume::Next);
+}
+
 // One answer to the failure box, given on a step of the controller, of the
 // walk and of a subroutine: Retry runs the failing step again, Ignore and
 // Abort go on at the step after it, and no answer stops the run.

@@ -147,6 +147,29 @@ INSTANTIATE_TEST_SUITE_P(
                       Ending{"NoOptionSelected", -1, "x", "y", {}, {}, false}),
     [](const ::testing::TestParamInfo<Ending>& i) { return std::string(i.param.name); });
 
+// The group file's two endings, through its real operation: a blank name
+// ends the run at once through the early exit, a name gets the walk and
+// "Proceso Finalizado".
+TEST(Controller, GroupFileRunsEndAsTheOthers) {
+    for (const std::string nombre : {"", "   ", "Sistema"}) {
+        SCOPED_TRACE("name '" + nombre + "'");
+        RunFixture f;
+        f.addProject("Ventas.vbp", "Type=Exe\r\n", true);
+        f.form.dir = "C:\\Proyectos";
+        f.form.opcion = 0;
+        f.toolkit.inputs = {nombre};
+
+        CmdOK_Click(f.sv);
+
+        const bool blank = nombre != "Sistema";
+        EXPECT_EQ(f.toolkit.boxes, blank ? std::vector<Box>{} : std::vector<Box>{finalizadoBox()});
+        EXPECT_EQ(f.form.reads["count"] > 0, !blank);
+        EXPECT_EQ(std::filesystem::exists(f.hostOf("Sistema.vbG")), !blank);
+        EXPECT_EQ(f.form.caption, "&OK");
+        EXPECT_TRUE(f.toolkit.inputs.empty());
+    }
+}
+
 TEST(Controller, RefusalAndConfirmationComeBeforeAnyEntryIsVisited) {
     for (int answer : {mb::kNo, mb::kYes}) {
         SCOPED_TRACE(answer);
