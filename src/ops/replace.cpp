@@ -341,7 +341,11 @@ void ReemplazarEnArchivo(Corrida& corrida) {
                   form.setDetalle("...");
                   return 23;
               })
-        .step(23, [] { return Procedure::kReturn; });
+        .step(23, [&] {
+            // The last line of a long file need not outlive its rewrite.
+            std::string().swap(e.LineaActual);
+            return Procedure::kReturn;
+        });
     rewrite.run(corrida.onFailure, 1);
 }
 
