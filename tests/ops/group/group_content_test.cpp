@@ -53,7 +53,7 @@ TEST_P(GroupLines, NameTheMarkedProjectsInListOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lists, GroupLines,
+    GroupLists, GroupLines,
     ::testing::Values(ContentCase{"EmptyList", {}, ""},
                       ContentCase{"NoMarkedEntry", {{"Alfa.vbp", false}, {"Beta.vbp", false}}, ""},
                       ContentCase{"OneMarkedEntryGivesTwoLines",

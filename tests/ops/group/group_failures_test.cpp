@@ -45,7 +45,7 @@ TEST_P(BadGroupName, IsRefusedThroughTheFailureBoxAndNothingIsWritten) {
     EXPECT_EQ(run.hostFiles.freeFile(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, BadGroupName,
+INSTANTIATE_TEST_SUITE_P(GroupBadNames, BadGroupName,
                          ::testing::Values("a*b", "a?b", "*", "a\"b", "a<b", "a>b", "a|b", "sub\\x",
                                            "sub/x", "..\\Sistema", "C:Sistema", "a\tb"));
 

@@ -37,7 +37,7 @@ TEST_P(GroupName, GivesTheFileNameOfTheFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Names, GroupName,
+    GroupNames, GroupName,
     ::testing::Values(NameCase{"Plain", "Sistema", "Sistema.vbG"},
                       NameCase{"CapitalExtension", "Sistema.VBG", "Sistema.VBG"},
                       NameCase{"SmallExtension", "sistema.vbg", "sistema.vbg"},
@@ -74,7 +74,7 @@ TEST_P(BlankName, EndsTheRunWithNothingWritten) {
 }
 
 // The scripted box answers a cancel with the empty text, as the real one does.
-INSTANTIATE_TEST_SUITE_P(Blanks, BlankName, ::testing::Values("", " ", "      "));
+INSTANTIATE_TEST_SUITE_P(GroupBlanks, BlankName, ::testing::Values("", " ", "      "));
 
 TEST(GroupOverwrite, NoAsksForTheNameAgainAndLeavesTheFileAlone) {
     GroupRun run;
