@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "ŸSTARTUP=\"SUB MAIN\"", true},
                       Case{"TextLongerThanTheFile", "Vent", "Ventas", false},
                       Case{"TheWholeFile", "ventas", "VENTAS", true},
-                      // Line ends have no special meaning.
+                      // Line ends mean nothing to the search.
                       Case{"AcrossALineEnd", "Ventas\r\nCompras", "S\r\nc", true},
                       Case{"SplitByALineEnd", "Ven\r\ntas", "ventas", false},
                       Case{"NulBytesInTheFile", std::string("a\0b\0Ventas", 10), "VENTAS", true},
