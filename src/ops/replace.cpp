@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -19,15 +20,17 @@ constexpr std::size_t kPosicionMaxima = 32767;
 constexpr std::size_t kNinguna = std::string_view::npos;
 
 // A line while its occurrences are being replaced, kept in three pieces so
-// that no replacement copies the rest of a long line: the settled characters
-// (before the next search start; no later replacement changes them), what is
-// still unsettled of the text inserted so far, and the part of the original
-// line not reached yet. The unsettled part is the second piece followed by
-// the third.
+// that no replacement copies the rest of a long line, nor the text that
+// earlier replacements left ahead of the search: the settled characters
+// (before the next search start; no later replacement changes them), the
+// inserted characters not settled yet, and the part of the original line not
+// reached yet. The unsettled part of the line is the second piece followed by
+// the third. The second piece is kept back to front, so that taking from its
+// front and inserting a replacement before it both cost only what they move.
 class LineaEnCambio {
   public:
     LineaEnCambio(std::string original, std::string_view buscar)
-        : original_(std::move(original)), buscar_(buscar) {}
+        : original_(std::move(original)), buscar_(buscar), buscarMayus_(ansiUpperCase(buscar)) {}
 
     // Number of settled characters: the next search starts right after them.
     std::size_t asentados() const { return hecho_.size(); }
@@ -35,14 +38,22 @@ class LineaEnCambio {
     // Offset, from the first unsettled character, of the first occurrence of
     // the search text in the unsettled part; kNinguna when there is none.
     std::size_t proxima() {
-        const std::size_t pendientes = insertado_.size() - usado_;
-        if (pendientes > 0) {
-            // An occurrence that starts in the inserted text ends at most
-            // length - 1 characters into the original's rest.
-            ventana_.assign(insertado_, usado_);
-            ventana_.append(original_, leido_, buscar_.size() - 1);
+        const std::size_t largo = buscar_.size();
+        const std::size_t pendientes = pila_.size();
+        // An occurrence within the inserted characters.
+        if (pendientes >= largo) {
+            for (std::size_t u = 0; u + largo <= pendientes; ++u) {
+                if (coincideEnPila(u)) return u;
+            }
+        }
+        // One that starts in their last length - 1 characters and ends in
+        // the original's rest.
+        const std::size_t cola = std::min(pendientes, largo - 1);
+        if (cola > 0) {
+            ventana_.assign(pila_.rend() - static_cast<std::ptrdiff_t>(cola), pila_.rend());
+            ventana_.append(original_, leido_, largo - 1);
             const std::size_t enVentana = findAnsiNoCase(ventana_, buscar_);
-            if (enVentana != kNinguna) return enVentana;
+            if (enVentana != kNinguna) return pendientes - cola + enVentana;
         }
         const std::size_t enResto = findAnsiNoCase(original_, buscar_, leido_);
         return enResto == kNinguna ? kNinguna : pendientes + (enResto - leido_);
@@ -60,42 +71,53 @@ class LineaEnCambio {
             return;
         }
         hecho_.push_back(reemplazo.front());
-        std::string nuevo(reemplazo.substr(1));
-        nuevo.append(insertado_, usado_);
-        insertado_ = std::move(nuevo);
-        usado_ = 0;
+        pila_.append(reemplazo.rbegin(), reemplazo.rend() - 1);
     }
 
     // The whole line as it stands.
     std::string juntar() {
         std::string linea = std::move(hecho_);
-        linea.append(insertado_, usado_);
+        linea.append(pila_.rbegin(), pila_.rend());
         linea.append(original_, leido_);
         return linea;
     }
 
   private:
+    // Whether the search text occurs at offset u of the inserted characters.
+    bool coincideEnPila(std::size_t u) const {
+        const std::size_t frente = pila_.size() - 1 - u;  // where offset u is kept
+        for (std::size_t k = 0; k < buscarMayus_.size(); ++k) {
+            if (ansiUpper(static_cast<unsigned char>(pila_[frente - k])) !=
+                static_cast<unsigned char>(buscarMayus_[k]))
+                return false;
+        }
+        return true;
+    }
+
     // Moves n unsettled characters (fewer at the end) to the settled ones.
     void asentar(std::size_t n) { avanzar(n, true); }
     // Drops n unsettled characters.
     void descartar(std::size_t n) { avanzar(n, false); }
 
     void avanzar(std::size_t n, bool conservar) {
-        const std::size_t deInsertado = std::min(n, insertado_.size() - usado_);
-        if (conservar) hecho_.append(insertado_, usado_, deInsertado);
-        usado_ += deInsertado;
-        const std::size_t deOriginal = std::min(n - deInsertado, original_.size() - leido_);
+        const std::size_t dePila = std::min(n, pila_.size());
+        const auto inicio = pila_.end() - static_cast<std::ptrdiff_t>(dePila);
+        if (conservar)
+            hecho_.append(std::make_reverse_iterator(pila_.end()),
+                          std::make_reverse_iterator(inicio));
+        pila_.erase(inicio, pila_.end());
+        const std::size_t deOriginal = std::min(n - dePila, original_.size() - leido_);
         if (conservar) hecho_.append(original_, leido_, deOriginal);
         leido_ += deOriginal;
     }
 
     std::string original_;
     std::string_view buscar_;
+    std::string buscarMayus_;
     std::size_t leido_ = 0;  // characters of the original already taken
     std::string hecho_;
-    std::string insertado_;  // inserted text not settled yet, from usado_ on
-    std::size_t usado_ = 0;
-    std::string ventana_;  // reused for the searches that start in insertado_
+    std::string pila_;     // inserted characters not settled yet, last one first
+    std::string ventana_;  // reused for occurrences that straddle the two pieces
 };
 
 // A match position as the 16-bit counter holds it; positions count from 1.

@@ -154,14 +154,55 @@ namespace {
 
 // The replacement told step by step, rebuilding the line at every pass: the
 // oracle for the replacement, which avoids copying the rest of the line.
-std::string literal(std::string linea, const std::string& buscar, const std::string& reemplazo) {
+// Sets `desborde` where a match position leaves the 16-bit range.
+std::string literal(std::string linea, const std::string& buscar, const std::string& reemplazo,
+                    bool& desborde) {
+    desborde = false;
     std::size_t p = findAnsiNoCase(linea, buscar);
     while (p != std::string::npos) {
-        linea = linea.substr(0, p) + reemplazo +
-                linea.substr(std::min(linea.size(), p + buscar.size()));
+        if (p + 1 > 32767) {
+            desborde = true;
+            break;
+        }
+        linea.replace(p, buscar.size(), reemplazo);
+        if (p + 2 > 32767) {
+            desborde = true;
+            break;
+        }
         p = findAnsiNoCase(linea, buscar, p + 1);
     }
     return linea;
+}
+
+std::string literal(const std::string& linea, const std::string& buscar,
+                    const std::string& reemplazo) {
+    bool desborde;
+    return literal(linea, buscar, reemplazo, desborde);
+}
+
+TEST(BuscarYReemplazar, ReemplazosQueCrecenConCadaPasada) {
+    // Text left behind the search start piles up with every pass until the
+    // overflow; the line then holds every pass made.
+    struct Fila {
+        std::string linea, buscar, reemplazo;
+    };
+    const std::vector<Fila> filas = {
+        {"Form1", "Form", "MyFormX"},
+        {"x=FORM", "form", "aFormYZ"},
+        {"ab", "AB", "Xab"},
+        {"xx" + std::string(32700, '.') + "a", "a",
+         "\xF1"
+         "Aa"},
+    };
+    for (const Fila& f : filas) {
+        SCOPED_TRACE(f.reemplazo);
+        bool desborde = false;
+        const std::string esperada = literal(f.linea, f.buscar, f.reemplazo, desborde);
+        ASSERT_TRUE(desborde);
+        std::string linea = f.linea;
+        EXPECT_EQ(falloAlReemplazar(linea, f.buscar, f.reemplazo), err::kOverflow);
+        EXPECT_EQ(linea, esperada);
+    }
 }
 
 TEST(BuscarYReemplazar, CoincideConElReemplazoPasoAPaso) {
@@ -173,16 +214,16 @@ TEST(BuscarYReemplazar, CoincideConElReemplazoPasoAPaso) {
         return (semilla >> 16) % tope;
     };
     auto texto = [&](unsigned largoMaximo) {
-        static const char letras[] = {'a', 'b', 'A', 'B', 'x'};
+        static const char letras[] = {'a', 'b', 'A', 'B', 'x', '\xF1', '\xD1'};
         std::string s(azar(largoMaximo + 1), ' ');
-        for (char& c : s) c = letras[azar(5)];
+        for (char& c : s) c = letras[azar(7)];
         return s;
     };
     int comparados = 0;
     for (int i = 0; i < 20000; ++i) {
         const std::string linea = texto(12);
         const std::string buscar = texto(3);
-        const std::string reemplazo = texto(3);
+        const std::string reemplazo = texto(6);
         if (buscar.empty()) continue;
         // A replacement holding the search text past its first character runs
         // away; that case has tests of its own.
