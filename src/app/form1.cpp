@@ -88,6 +88,9 @@ void Form1::Form_Load() {
     try {
         QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
         if (s == nullptr) return;
+        // A window that exists natively knows its frame on most platforms, so
+        // the outer size includes border and title bar where it can.
+        winId();
         const QRect area = s->geometry();
         const QSize outer = frameGeometry().size();
         const float t = static_cast<float>(kTwipsPerPixel);

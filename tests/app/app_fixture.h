@@ -31,6 +31,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -295,7 +296,17 @@ class AppFixture : public ::testing::Test {
         box->setFocus();
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, QString::fromStdString(text));
+        typeKeys(box, QString::fromStdString(text));
+    }
+    // Key presses carrying each character, any character (QTest::keyClicks
+    // takes ASCII only).
+    static void typeKeys(QWidget* target, const QString& text) {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            QApplication::sendEvent(target, &release);
+        }
     }
     // A click on CmdOK: the whole run (or the cancel) happens inside.
     void pressOk() { form->CmdOK->click(); }
