@@ -170,6 +170,51 @@ TEST(Controller, GroupFileRunsEndAsTheOthers) {
     }
 }
 
+// The box steps that end a run (9, 12, 15, 18, 21) are followed by step 24
+// even when the box itself fails and the failure is passed over: no later
+// decision is made, and the cancel is never reached.
+TEST(Controller, AFailedClosingBoxGoesOnAtStep24) {
+    struct Row {
+        int opcion;
+        std::string buscar;
+        std::vector<int> answers;
+    };
+    const std::vector<Row> rows = {
+        {3, "x", {mb::kIgnore}},            // step 21
+        {2, "x", {mb::kAbort}},             // step 18
+        {1, "x", {mb::kYes, mb::kIgnore}},  // step 15
+        {1, "", {mb::kAbort}},              // step 12
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "opcion " << row.opcion << " '" << row.buscar << "'");
+        RunFixture f;
+        f.addProject("Ventas.vbp", "x");
+        f.form.opcion = row.opcion;
+        f.form.buscar = row.buscar;
+        f.toolkit.answers.assign(row.answers.begin(), row.answers.end());
+        bool failed = false;
+        int opcionReadsAtTheFailure = -1;
+        f.toolkit.beforeAnswer = [&](const Box& b) {
+            if (b.style == 32 && !failed) {
+                failed = true;
+                opcionReadsAtTheFailure = f.form.reads["opcion"];
+                throw Failure(err::kOutOfMemory);
+            }
+        };
+
+        CmdOK_Click(f.sv);
+
+        EXPECT_TRUE(failed);
+        ASSERT_FALSE(f.toolkit.boxes.empty());
+        EXPECT_EQ(f.toolkit.boxes.back(),
+                  (Box{standardDescription(err::kOutOfMemory), 18, std::nullopt}));
+        EXPECT_EQ(f.form.reads["opcion"], opcionReadsAtTheFailure);
+        EXPECT_FALSE(f.toolkit.ended);
+        EXPECT_EQ(f.form.caption, "&OK");
+        EXPECT_TRUE(f.toolkit.answers.empty());
+    }
+}
+
 TEST(Controller, RefusalAndConfirmationComeBeforeAnyEntryIsVisited) {
     for (int answer : {mb::kNo, mb::kYes}) {
         SCOPED_TRACE(answer);
