@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QRadioButton>
@@ -34,6 +35,11 @@ const std::string kCaptionOK = "&OK";
 Form1::Form1(const DriveTable& drives, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
     initResources();
+    // The window's font is the target desktop's own (MS Sans Serif, 8 pt),
+    // for which the captions were sized; on Linux a sans of the same metrics
+    // stands in, so that no caption is cut off.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     ui_->setupUi(this);
     CmdInvertir = ui_->CmdInvertir;
     CmdImprimir = ui_->CmdImprimir;

@@ -138,6 +138,24 @@ TEST_F(FormLayoutTest, LabelsFontsAndStatusLine) {
     }
 }
 
+TEST_F(FormLayoutTest, EveryCaptionFitsItsControl) {
+    // The window's font stands in for the target desktop's MS Sans Serif 8 pt,
+    // for which the controls were sized.
+    EXPECT_EQ(form->font().pointSize(), 8);
+    for (QAbstractButton* b : {static_cast<QAbstractButton*>(form->CmdOK),
+                               static_cast<QAbstractButton*>(form->CmdImprimir),
+                               static_cast<QAbstractButton*>(form->CmdInvertir),
+                               static_cast<QAbstractButton*>(form->OptTipo[0]),
+                               static_cast<QAbstractButton*>(form->OptTipo[1]),
+                               static_cast<QAbstractButton*>(form->OptTipo[2]),
+                               static_cast<QAbstractButton*>(form->OptTipo[3])}) {
+        EXPECT_LE(b->sizeHint().width(), b->width()) << b->objectName().toStdString();
+    }
+    for (QLabel* l : form->Label1) {
+        EXPECT_LE(l->sizeHint().width(), l->width()) << l->objectName().toStdString();
+    }
+}
+
 TEST_F(FormLayoutTest, InitialState) {
     EXPECT_EQ(form->List1->count(), 0);
     EXPECT_EQ(form->txtBuscar(), "");
