@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <ostream>
+#include <sstream>
 #include <string>
 
+#include "case_names.h"
 #include "platform/failure.h"
 #include "support/temp_drive.h"
 
@@ -68,6 +71,13 @@ struct Resolved {
     const char* hostRelative;  // relative to the drive's root; "" for the root
 };
 
+// Names the case in test listings and failure messages.
+void PrintTo(const Resolved& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.programPath;
+    *out << testing::caseName(text.str());
+}
+
 class Resolutions : public Resolution, public ::testing::WithParamInterface<Resolved> {};
 
 TEST_P(Resolutions, ProgramPathFindsItsHostPath) {
@@ -125,6 +135,12 @@ struct Program {
     const char* hostRelative;  // relative to the temporary folder
     const char* programPath;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Program& c, std::ostream* out) {
+    *out << testing::caseName(
+        (std::ostringstream() << (*c.hostRelative ? c.hostRelative : "(root)")).str());
+}
 
 class ProgramPaths : public ::testing::TestWithParam<Program> {
   protected:

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ostream>
+#include <sstream>
 #include <string>
 
+#include "case_names.h"
 #include "platform/host_failure.h"
 #include "support/temp_drive.h"
 
@@ -17,6 +20,13 @@ struct Described {
     int number;
     const char* description;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Described& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.number;
+    *out << testing::caseName(text.str());
+}
 
 class Descriptions : public ::testing::TestWithParam<Described> {};
 
@@ -55,6 +65,13 @@ struct HostError {
     int errnoValue;
     int number;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const HostError& c, std::ostream* out) {
+    std::ostringstream text;
+    text << "errno " << c.errnoValue;
+    *out << testing::caseName(text.str());
+}
 
 class HostErrors : public ::testing::TestWithParam<HostError> {};
 

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
+#include <sstream>
 #include <string>
 
+#include "case_names.h"
 #include "platform/failure.h"
 #include "support/temp_drive.h"
 
@@ -29,6 +32,13 @@ struct Content {
     const char* name;
     std::string bytes;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Content& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
 
 class ReadAllContents : public ::testing::TestWithParam<Content> {};
 

@@ -8,8 +8,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
+#include <sstream>
 #include <string>
 
+#include "case_names.h"
 #include "platform/failure.h"
 #include "support/temp_drive.h"
 #include "unprivileged.h"
@@ -94,6 +97,13 @@ struct NumberMisuse {
     int number;
 };
 
+// Names the case in test listings and failure messages.
+void PrintTo(const NumberMisuse& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
+
 class NumberMisuses : public HostFiles, public ::testing::WithParamInterface<NumberMisuse> {};
 
 TEST_P(NumberMisuses, FailWithTheirNumber) {
@@ -135,6 +145,13 @@ struct OpenFailure {
     bool forOutput;
     int number;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const OpenFailure& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
 
 class OpenFailures : public HostFiles, public ::testing::WithParamInterface<OpenFailure> {
   protected:
@@ -226,6 +243,13 @@ struct Deletion {
     int number;
 };
 
+// Names the case in test listings and failure messages.
+void PrintTo(const Deletion& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
+
 class Deletions : public HostFiles, public ::testing::WithParamInterface<Deletion> {};
 
 TEST_P(Deletions, ReportTheirFailure) {
@@ -264,6 +288,13 @@ struct Refused {
     const char* to;
     int number;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Refused& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
 
 class RefusedRenames : public HostFiles, public ::testing::WithParamInterface<Refused> {};
 

@@ -4,9 +4,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/failure.h"
 #include "platform/host_files.h"
 #include "support/temp_drive.h"
@@ -38,6 +41,13 @@ struct Reading {
     std::string bytes;
     Lines lines;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Reading& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
 
 class LineReading : public ::testing::TestWithParam<Reading> {};
 
@@ -99,6 +109,13 @@ struct Writing {
     Lines lines;
     std::string bytes;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Writing& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.name;
+    *out << testing::caseName(text.str());
+}
 
 class LineWriting : public ::testing::TestWithParam<Writing> {};
 

@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "platform/failure.h"
 #include "platform/host_files.h"
 #include "support/temp_drive.h"
@@ -70,6 +73,13 @@ struct Listed {
     const char* pattern;
     std::vector<std::string> names;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Listed& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.pattern;
+    *out << testing::caseName(text.str());
+}
 
 class Listings : public Listing, public ::testing::WithParamInterface<Listed> {};
 

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
+#include <sstream>
 #include <string>
 
+#include "case_names.h"
 #include "platform/failure.h"
 
 namespace morvane {
@@ -33,6 +36,13 @@ struct Decoding {
     unsigned char byte;
     const char* utf8;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Decoding& c, std::ostream* out) {
+    std::ostringstream text;
+    text << "byte " << static_cast<int>(c.byte);
+    *out << testing::caseName(text.str());
+}
 
 class AnsiDecoding : public ::testing::TestWithParam<Decoding> {};
 
@@ -87,6 +97,13 @@ struct Equality {
     bool equal;
 };
 
+// Names the case in test listings and failure messages.
+void PrintTo(const Equality& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.a << " / " << c.b;
+    *out << testing::caseName(text.str());
+}
+
 class TextEquality : public ::testing::TestWithParam<Equality> {};
 
 TEST_P(TextEquality, ComparesByTheCodePagesCasePairs) {
@@ -111,6 +128,13 @@ struct Search {
     std::size_t from;
     std::size_t expected;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Search& c, std::ostream* out) {
+    *out << testing::caseName(
+        (std::ostringstream() << "needle of " << c.needle.size() << " bytes from " << c.from)
+            .str());
+}
 
 class AnsiSearch : public ::testing::TestWithParam<Search> {};
 
@@ -204,6 +228,13 @@ struct Trim {
     const char* text;
     const char* trimmed;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Trim& c, std::ostream* out) {
+    std::ostringstream text;
+    text << "\"" << c.text << "\"";
+    *out << testing::caseName(text.str());
+}
 
 class Trimming : public ::testing::TestWithParam<Trim> {};
 

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <sstream>
 #include <string>
+
+#include "case_names.h"
 
 namespace morvane {
 namespace {
@@ -13,6 +17,13 @@ struct Match {
     const char* name;
     bool matches;
 };
+
+// Names the case in test listings and failure messages.
+void PrintTo(const Match& c, std::ostream* out) {
+    std::ostringstream text;
+    text << c.pattern << " ~ " << c.name;
+    *out << testing::caseName(text.str());
+}
 
 class Wildcards : public ::testing::TestWithParam<Match> {};
 
