@@ -99,7 +99,11 @@ TEST(BuilderCancel, APressDuringTheWaitEndsTheProgramAndTheCompilerRunsOn) {
     EXPECT_EQ(WEXITSTATUS(status), kEndedByCancel);
     EXPECT_EQ(shown, "El proceso fue Cancelado\n&CANCELAR\n0\n2\n");
 
-    // Only the first project was started; its compiler runs on by itself.
+    // Only the first project was started; its compiler runs on by itself. It
+    // writes its record by itself: give it the time to.
+    for (int i = 0; i < 1000 && standIn.starts().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     const auto starts = standIn.starts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].args, (std::vector<std::string>{"/m", R"(C:\Proyectos\Compras.vbp)"}));
