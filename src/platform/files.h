@@ -16,7 +16,7 @@ inline constexpr int kArchive = 32;  // plain files with the archive attribute, 
 }  // namespace attr
 
 class FileServices {
-public:
+  public:
     virtual ~FileServices() = default;
 
     // Starts a listing of `pattern` (a folder and a name with * and ? wildcards,
@@ -29,11 +29,13 @@ public:
 
     // The lowest file number not in use (1 to 255).
     virtual int freeFile() = 0;
-    // Opens an existing file for reading lines; 53 when it does not exist.
+    // Opens an existing file for reading lines; 53 when it does not exist,
+    // 55 when it is open for writing under another number.
     virtual void openForInput(const std::string& name, int number) = 0;
     // Creates a file for writing lines, or empties it when it exists. A name
     // that is a symbolic link gets a new file in place of the link: nothing is
-    // ever written through a link.
+    // ever written through a link. 55 when the file is open under another
+    // number, so an open file is never emptied beneath its reader.
     virtual void openForOutput(const std::string& name, int number) = 0;
     // True when no line is left to read.
     virtual bool eof(int number) = 0;

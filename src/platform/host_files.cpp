@@ -21,6 +21,8 @@ namespace morvane {
 struct HostFileServices::OpenFile {
     std::unique_ptr<LineReader> reader;  // set for a file open for reading
     std::unique_ptr<LineWriter> writer;  // set for a file open for writing
+    dev_t device = 0;                    // which host file it is
+    ino_t inode = 0;
 };
 
 namespace {
@@ -86,7 +88,7 @@ void syncFolder(const fs::path& folder) {
 // Accepts only a plain file behind a descriptor opened without blocking, then
 // lets it block again. A folder, a device or a pipe is no text file: a pipe
 // could hang the program and a device could feed it lines without end.
-void checkPlainFile(int fd) {
+struct stat checkPlainFile(int fd) {
     struct stat st;
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
@@ -103,6 +105,7 @@ void checkPlainFile(int fd) {
         ::close(fd);
         throw failureFromErrno(error);
     }
+    return st;
 }
 
 }  // namespace
@@ -206,9 +209,16 @@ void HostFileServices::openForInput(const std::string& name, int number) {
     const fs::path host = drives_.toHost(name);
     const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) throw failureOfPath(errno, host);
-    checkPlainFile(fd);
+    const struct stat st = checkPlainFile(fd);
+    // A file being written may not be read at the same time.
+    if (isOpenAs(st, true)) {
+        ::close(fd);
+        throw Failure(err::kFileAlreadyOpen);
+    }
     auto file = std::make_unique<OpenFile>();
     file->reader = std::make_unique<LineReader>(fd);
+    file->device = st.st_dev;
+    file->inode = st.st_ino;
     files_[number] = std::move(file);
 }
 
@@ -218,7 +228,10 @@ void HostFileServices::openForOutput(const std::string& name, int number) {
     // spelled differently on disk is emptied rather than joined by a twin.
     const fs::path host = drives_.toHost(name);
     struct stat st;
-    if (::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    const bool exists = ::lstat(host.c_str(), &st) == 0;
+    // A file open under another number is never emptied beneath it.
+    if (exists && S_ISREG(st.st_mode) && isOpenAs(st, false)) throw Failure(err::kFileAlreadyOpen);
+    if (exists && S_ISLNK(st.st_mode)) {
         // Never write through a link: the link gives way to a new file.
         if (::unlink(host.c_str()) != 0) throw failureOfPath(errno, host);
     }
@@ -230,9 +243,11 @@ void HostFileServices::openForOutput(const std::string& name, int number) {
         fd = ::open(host.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
     }
     if (fd < 0) throw failureOfPath(errno, host);
-    checkPlainFile(fd);
+    const struct stat opened = checkPlainFile(fd);
     auto file = std::make_unique<OpenFile>();
     file->writer = std::make_unique<LineWriter>(fd);
+    file->device = opened.st_dev;
+    file->inode = opened.st_ino;
     files_[number] = std::move(file);
 }
 
@@ -260,6 +275,16 @@ void HostFileServices::close(int number) {
     const std::unique_ptr<OpenFile> file = std::move(files_[number]);
     if (file->writer) file->writer->close();
     if (file->reader) file->reader->close();
+}
+
+bool HostFileServices::isOpenAs(const struct stat& st, bool forWritingOnly) const {
+    for (const auto& file : files_) {
+        if (file && file->device == st.st_dev && file->inode == st.st_ino &&
+            (!forWritingOnly || file->writer)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool HostFileServices::isOpen(int number) const {

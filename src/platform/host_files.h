@@ -9,6 +9,8 @@
 // hidden).
 #pragma once
 
+#include <sys/stat.h>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -24,7 +26,7 @@ class LineReader;
 class LineWriter;
 
 class HostFileServices : public FileServices {
-public:
+  public:
     explicit HostFileServices(DriveTable& drives);
     // Closes every file still open, writing out what was buffered.
     ~HostFileServices() override;
@@ -48,13 +50,16 @@ public:
 
     static constexpr int kMaxFileNumber = 255;
 
-private:
+  private:
     struct OpenFile;
 
     // The open file under a number; 52 when the number is not open.
     OpenFile& openFile(int number);
     // Checks a number that is about to be opened: 52 outside 1-255, 55 in use.
     void checkFreeNumber(int number) const;
+    // Whether the host file is open under some number (for writing only, or
+    // in any way).
+    bool isOpenAs(const struct stat& st, bool forWritingOnly) const;
 
     DriveTable& drives_;
     std::array<std::unique_ptr<OpenFile>, kMaxFileNumber + 1> files_;

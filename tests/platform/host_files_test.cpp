@@ -139,6 +139,31 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
+// One file under two numbers: reading twice is fine; emptying a file that is
+// open, or reading one that is being written, is refused and harms nothing.
+TEST_F(HostFiles, AFileOpenUnderOneNumberIsNotEmptiedUnderAnother) {
+    files.openForInput("C:\\Proyectos\\Ventas.vbp", 1);
+    files.openForInput("c:\\proyectos\\VENTAS.VBP", 2);
+    EXPECT_EQ(files.lineInput(2), "Type=Exe");
+    EXPECT_EQ(failureNumber([&] { files.openForOutput("C:\\PROYECTOS\\ventas.vbp", 3); }),
+              err::kFileAlreadyOpen);
+    EXPECT_FALSE(files.isOpen(3));
+    EXPECT_EQ(files.lineInput(1), "Type=Exe");
+    files.close(1);
+    files.close(2);
+
+    files.openForOutput("C:\\Proyectos\\Ventas.OLD", 1);
+    EXPECT_EQ(failureNumber([&] { files.openForInput("C:\\Proyectos\\ventas.old", 2); }),
+              err::kFileAlreadyOpen);
+    EXPECT_EQ(failureNumber([&] { files.openForOutput("C:\\Proyectos\\VENTAS.OLD", 2); }),
+              err::kFileAlreadyOpen);
+    EXPECT_FALSE(files.isOpen(2));
+    files.printLine(1, "nuevo");
+    files.close(1);
+    EXPECT_EQ(readBytes(drive.host("Proyectos/Ventas.OLD")), "nuevo\r\n");
+    EXPECT_EQ(readBytes(drive.host("Proyectos/Ventas.vbp")), "Type=Exe\r\n");
+}
+
 struct OpenFailure {
     const char* name;
     std::string path;
