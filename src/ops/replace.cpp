@@ -216,6 +216,12 @@ void ReemplazarEnArchivo(Corrida& corrida) {
     bool salidaAbierta = false;
     bool leidaEntera = false;
     bool temporalCerrado = false;
+    // Set while a line is being read; still set at step 11 when the read
+    // failed and the run went on. Copying on would write the previous line a
+    // second time in place of the unread one, and a read that keeps failing
+    // would keep the loop going for good: the copy stops there instead, and
+    // the incomplete temporary file never takes the project's name.
+    bool lecturaFallida = false;
 
     std::optional<std::string> buscar;
     std::optional<std::string> reemplazo;
@@ -282,11 +288,14 @@ void ReemplazarEnArchivo(Corrida& corrida) {
               })
         .step(10,
               [&] {
+                  lecturaFallida = true;
                   e.LineaActual = files.lineInput(e.ArchivoEntrada);
+                  lecturaFallida = false;
                   return 11;
               })
         .step(11,
               [&] {
+                  if (lecturaFallida) return kFinDelBucle;
                   BuscarYReemplazar(e.LineaActual, enAnsi(buscar, e.CadenaBuscar),
                                     enAnsi(reemplazo, e.CadenaReemplazo));
                   return 12;

@@ -112,6 +112,54 @@ TEST_F(Durabilidad, ElTemporalSeCierraAntesDeTomarElNombre) {
     EXPECT_TRUE(toolkit.boxes.empty());
 }
 
+TEST_F(Durabilidad, UnaLecturaQueFallaSiempreTerminaLaCopiaSinReemplazarElProyecto) {
+    // The project's second line can never be read (a medium gone mid-file).
+    // Passing over the failure ends the copy at once: one box, the project and
+    // its earlier backup as they were, no line written twice.
+    writeBytes(host("P/App.vbp"), "Name=App\r\nx\r\ny\r\n");
+    writeBytes(host("P/App.OLD"), "respaldo\r\n");
+    int lecturas = 0;
+    registro.fallar = [&lecturas](const std::string& llamada) {
+        if (llamada == "lineInput" && ++lecturas >= 2) throw Failure(err::kDeviceIo);
+    };
+    for (const int respuesta : {mb::kIgnore, mb::kAbort}) {
+        SCOPED_TRACE(respuesta);
+        lecturas = 0;
+        toolkit.boxes.clear();
+        registro.llamadas.clear();
+        toolkit.answers = {respuesta};
+
+        reemplazar2("app", "Otra");
+
+        ASSERT_EQ(toolkit.boxes.size(), 1u);
+        EXPECT_EQ(toolkit.boxes[0].text, descripcion(err::kDeviceIo));
+        EXPECT_EQ(readBytes(host("P/App.vbp")), "Name=App\r\nx\r\ny\r\n");
+        EXPECT_EQ(readBytes(host("P/App.OLD")), "respaldo\r\n");
+        EXPECT_EQ(readBytes(host("P/App.NVO")), "Name=Otra\r\n");
+        for (const std::string& llamada : registro.llamadas) {
+            EXPECT_EQ(llamada.rfind("kill", 0), std::string::npos) << llamada;
+            EXPECT_EQ(llamada.rfind("rename", 0), std::string::npos) << llamada;
+        }
+        EXPECT_FALSE(files.isOpen(1));
+        EXPECT_FALSE(files.isOpen(2));
+    }
+}
+
+TEST_F(Durabilidad, UnaLecturaReintentadaConExitoCopiaElArchivoEntero) {
+    writeBytes(host("P/App.vbp"), "Name=App\r\nx\r\n");
+    int lecturas = 0;
+    registro.fallar = [&lecturas](const std::string& llamada) {
+        if (llamada == "lineInput" && ++lecturas == 2) throw Failure(err::kDeviceIo);
+    };
+    toolkit.answers = {mb::kRetry};
+
+    reemplazar2("app", "Otra");
+
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(readBytes(host("P/App.vbp")), "Name=Otra\r\nx\r\n");
+    EXPECT_EQ(readBytes(host("P/App.OLD")), "Name=App\r\nx\r\n");
+}
+
 TEST_F(Durabilidad, UnCierreFallidoDelTemporalNoReemplazaElProyecto) {
     // The temporary file could not be written out or synced (a full disk):
     // whatever the answer, it never takes the project's name, the earlier
