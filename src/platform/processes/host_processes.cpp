@@ -174,7 +174,9 @@ double HostProcesses::Shell(const std::string& commandLine, int /*windowStyle*/)
     int rc =
         posix_spawn(&pid, found.path.c_str(), &setup.actions, &setup.attr, argv.data(), environ);
     if (rc != 0) throw startFailureFromErrno(rc);
-    children_[pid] = Child{};
+    // An identifier used again replaces a child that was reaped long ago;
+    // handles still open to that one keep it.
+    children_[pid] = std::make_shared<Child>(Child{pid});
     return static_cast<double>(pid);
 }
 
@@ -185,8 +187,7 @@ ProcessHandle HostProcesses::OpenProcess(std::uint32_t /*desiredAccess*/, bool /
     Handle handle;
     handle.pid = pid;
     if (auto it = children_.find(pid); it != children_.end()) {
-        handle.child = true;
-        ++it->second.handles;
+        handle.child = it->second;
     } else {
         bool exists = false;
         handle.pidfd = openPidfd(pid, exists);
@@ -203,9 +204,8 @@ bool HostProcesses::GetExitCodeProcess(ProcessHandle h, std::uint32_t& exitCode)
     if (it == handles_.end()) return false;
     const Handle& handle = it->second;
     if (handle.child) {
-        Child& child = children_.at(handle.pid);
-        poll(handle.pid, child);
-        exitCode = child.exitCode;
+        poll(*handle.child);
+        exitCode = handle.child->exitCode;
         return true;
     }
     bool running;
@@ -226,13 +226,9 @@ bool HostProcesses::GetExitCodeProcess(ProcessHandle h, std::uint32_t& exitCode)
 bool HostProcesses::CloseHandle(ProcessHandle h) {
     auto it = handles_.find(h);
     if (it == handles_.end()) return false;
-    Handle handle = it->second;
+    if (it->second.pidfd >= 0) ::close(it->second.pidfd);
     handles_.erase(it);
-    if (handle.pidfd >= 0) ::close(handle.pidfd);
-    if (handle.child) {
-        auto c = children_.find(handle.pid);
-        if (--c->second.handles == 0 && c->second.reaped) children_.erase(c);
-    }
+    sweep();
     return true;
 }
 
@@ -243,23 +239,24 @@ void HostProcesses::Sleep(std::uint32_t milliseconds) {
     }
 }
 
-void HostProcesses::poll(pid_t pid, Child& child) {
+void HostProcesses::poll(Child& child) {
     if (child.reaped) return;
     int status = 0;
     pid_t r;
     do {
-        r = ::waitpid(pid, &status, WNOHANG);
+        r = ::waitpid(child.pid, &status, WNOHANG);
     } while (r < 0 && errno == EINTR);
     if (r == 0) return;  // still running
     child.reaped = true;
     // Reaped elsewhere (r < 0, ECHILD): ended, with a status nobody kept.
-    child.exitCode = r == pid ? exitCodeOf(status) : kUnknownExitCode;
+    child.exitCode = r == child.pid ? exitCodeOf(status) : kUnknownExitCode;
 }
 
 void HostProcesses::sweep() {
     for (auto it = children_.begin(); it != children_.end();) {
-        poll(it->first, it->second);
-        if (it->second.reaped && it->second.handles == 0) {
+        poll(*it->second);
+        // Only this table holds it: no handle is open.
+        if (it->second->reaped && it->second.use_count() == 1) {
             it = children_.erase(it);
         } else {
             ++it;

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/processes.h"
@@ -58,27 +59,28 @@ class HostProcesses : public ProcessServices {
     void Sleep(std::uint32_t milliseconds) override;
 
   private:
-    // A process that Shell started.
+    // A process that Shell started. Its handles share it, so that a handle
+    // keeps the end it read even after the identifier is used again.
     struct Child {
+        pid_t pid = 0;
         bool reaped = false;
         std::uint32_t exitCode = kStillActive;
-        int handles = 0;  // open handles that refer to it
     };
     // An open handle: to one of our children, or to another process through
     // a pidfd (-1 when the host has none and existence is tested by kill).
     struct Handle {
         pid_t pid = 0;
-        bool child = false;
+        std::shared_ptr<Child> child;
         int pidfd = -1;
     };
 
     // Reads the child's status without blocking; reaps it once it has ended.
-    void poll(pid_t pid, Child& child);
+    static void poll(Child& child);
     // Reaps every child that has ended and forgets those without handles:
     // like the target platform, an ended process with no handle is gone.
     void sweep();
 
-    std::map<pid_t, Child> children_;
+    std::map<pid_t, std::shared_ptr<Child>> children_;
     std::map<ProcessHandle, Handle> handles_;
     ProcessHandle nextHandle_ = 4;
 };
