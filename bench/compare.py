@@ -34,6 +34,11 @@ def log(*args):
     print(*args, file=sys.stderr, flush=True)
 
 
+def remove(path):
+    """Deletes generated data; rm is quicker than Python on 100,000 files."""
+    subprocess.run(["rm", "-rf", path], check=True)
+
+
 def generate(*args):
     subprocess.run([sys.executable, GEN, *map(str, args)], check=True,
                    stdout=subprocess.DEVNULL)
@@ -85,7 +90,9 @@ class Table:
         self.rows = []
 
     def add(self, number, what, ours, theirs, ratio, target, runs, ok):
-        verdict = "met" if ok else "missed"
+        # Rows without a target of their own are figures to report.
+        verdict = "" if target in ("report", "trial") else "met" if ok else "missed"
+        what = what.replace("|", "\\|")  # a pipe inside a cell ends the cell
         self.rows.append(f"| {number} | {what} | {ours} | {theirs} | {ratio} | {target} | {runs} | {verdict} |")
         log(self.rows[-1])
 
@@ -128,7 +135,7 @@ def bench_search(args, table, tmp):
     a, b = median(r.figures["run_ns"] for r in ours), median(r.wall_ns for r in cat)
     table.add("1", "Search, absent text: `CmdOK_Click` vs `cat` of the same files into /dev/null",
               ms(a), ms(b), f"{a / b:.2f}", "report", args.runs, True)
-    shutil.rmtree(folder)
+    remove(folder)
 
 
 def bench_listing(args, table, tmp):
@@ -153,13 +160,17 @@ def bench_listing(args, table, tmp):
     painted = median(r.figures["painted_ns"] for r in ours)
     table.add("2", "Listing, the same, until the filled list has been painted", ms(painted), ms(b),
               f"{painted / b:.2f}", "report", args.runs, True)
+    opened = median(r.figures["open_ns"] for r in ours)
+    table.add("2", "Listing, opening the folder in `Dir1` as the user does (the folder list shows its "
+              "sub-folders, then `Dir1_Change`)", ms(opened), ms(b), f"{opened / b:.2f}", "report",
+              args.runs, True)
     large, small = alternate(lambda: Run([driver, "listing", big], env=QT_ENV),
                              lambda: Run([driver, "listing", sizes[8192]], env=QT_ENV), args.runs)
     a, b = median(r.figures["run_ns"] for r in large), median(r.figures["run_ns"] for r in small)
     table.add("2", "Listing scales: `Dir1_Change` on 32,767 vs on 8,192 project files (4 × the files)",
               ms(a), ms(b), f"{a / b:.2f}", "≤ 5", args.runs, a / b <= 5)
     for folder in sizes.values():
-        shutil.rmtree(folder)
+        remove(folder)
 
 
 def bench_rewrite(args, table, tmp):
@@ -192,7 +203,7 @@ def bench_rewrite(args, table, tmp):
               "`sed 's/comun/Base/gI'` writing the same bytes", ms(a), ms(b), f"{a / b:.2f}", "≤ 1.5",
               args.runs, a / b <= 1.5)
 
-    shutil.rmtree(folder)
+    remove(folder)
     os.remove(original)
 
 
@@ -246,7 +257,7 @@ def bench_status_line(args, table, tmp):
     table.add("3", "Status line as above with its font set to skip text shaping "
               "(`QFont::PreferNoShaping`), CPU time per line", f"{us(cpu2):.1f} µs/line CPU",
               f"{us(cpu):.1f} µs/line as built", f"{cpu2 / cpu:.2f}", "trial", args.runs, us(cpu2) <= 20)
-    shutil.rmtree(folder)
+    remove(folder)
     os.remove(original)
 
 
@@ -286,7 +297,7 @@ def bench_memory(args, table, tmp):
                   for _ in range(runs)) * KB
     table.add("4", f"Memory, rewrite of the same {size / MB:.0f} MB file: peak resident",
               f"{rewrite / MB:.1f} MB", "limit 64 MB", "", "< 64 MB", runs, rewrite < 64 * MB)
-    shutil.rmtree(folder)
+    remove(folder)
     os.remove(original)
 
 
@@ -311,7 +322,7 @@ def bench_startup(args, table, tmp):
     a, b = median(ours), median(theirs)
     table.add("5", "Start-up, process start to the window's first paint (offscreen): "
               "vs a minimal Qt Widgets window", ms(a), ms(b), f"{a / b:.2f}", "≤ 1.5", runs, a / b <= 1.5)
-    shutil.rmtree(empty)
+    remove(empty)
 
 
 BENCHES = {"search": bench_search, "listing": bench_listing, "rewrite": bench_rewrite,

@@ -9,7 +9,7 @@ asked for, and written with CR LF line ends as the projects have them.
 Data sets (each a sub-command, each into a folder given on the command line):
   search   N files of sizes from 1 KB to 20 MB totalling about T bytes; every
            file ends with the end marker and never holds the absent text
-  listing  P project files (*.vbp in mixed letter case) among O other files
+  listing  P empty project files (*.vbp in mixed letter case) among O other files
   rewrite  one project file of L lines and about S bytes, one line in ten
            holding the replaced text
   big      one project file of about S bytes of ordinary lines
@@ -122,11 +122,12 @@ def make_listing(args, lines, names):
     # Shuffled, so the listing order says nothing about the sorted order.
     order = list(range(len(entries)))
     rng.shuffle(order)
-    content = block_of(rng, lines, 256)
+    # Empty files: the listing reads names only, and empty files are quick
+    # to make and to delete by the hundred thousand.
     for n, k in enumerate(order):
         stem, ext = entries[k]
-        with open(os.path.join(args.dir, f"{stem}_{n:06d}{ext}"), "wb") as f:
-            f.write(content)
+        os.close(os.open(os.path.join(args.dir, f"{stem}_{n:06d}{ext}"),
+                         os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644))
     print(f"listing: {args.projects} project files among {args.others} others in {args.dir}")
 
 

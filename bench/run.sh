@@ -4,8 +4,11 @@
 # Usage: bench/run.sh [BUILD_DIR] [compare.py options, e.g. --runs 7 --only search]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-bench}
-[ $# -gt 0 ] && shift
+build=$root/build-bench
+case ${1:-} in
+-*|"") ;;
+*) build=$1; shift ;;
+esac
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
