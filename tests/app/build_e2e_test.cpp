@@ -120,6 +120,37 @@ TEST_F(BuildE2E, ChecksAndTheOptionChangedDuringTheWaitCountWhereTheWalkNextRead
     EXPECT_EQ(caption(), "&OK");
 }
 
+TEST_F(BuildE2E, AFolderOpenedDuringTheWaitGivesTheWalkItsNewList) {
+    file("Proyectos/Compras.vbp", "Type=Exe\r\n");
+    file("Proyectos/Ventas.vbp", "Type=Exe\r\n");
+    file("Otros/Banco.vbp", "Type=Exe\r\n");
+    file("Otros/Caja.vbp", "Type=Exe\r\n");
+    openFolder("C:\\Proyectos");
+    markAll();
+    chooseOption(2);
+    waitFor("release-compras");
+
+    bool done = false;
+    DuringWait user([&] {
+        if (!done && endsWith(detalle(), "Compras.vbp")) {
+            openFolder("C:\\Otros");  // Dir1_Change refills List1, all unchecked
+            mark("Caja.vbp");
+            release("release-compras");
+            done = true;
+        }
+        return done;
+    });
+    pressOk();
+
+    std::vector<std::vector<std::string>> lines;
+    for (const auto& s : standIn.starts()) lines.push_back(s.args);
+    // The walk goes on at index 1, which is now Caja.
+    EXPECT_EQ(lines, (std::vector<std::vector<std::string>>{{"/m", "C:\\Proyectos\\Compras.vbp"},
+                                                            {"/m", "C:\\Otros\\Caja.vbp"}}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"C:\\Otros\\Banco.vbp", "C:\\Otros\\Caja.vbp"}));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Proceso Finalizado"});
+}
+
 // The folder shared by the test and the child that it re-runs for the death
 // test: the child finds it in the environment.
 std::filesystem::path sharedFolder(std::optional<TempFolder>& owner) {

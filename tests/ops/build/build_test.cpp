@@ -319,5 +319,23 @@ TEST_F(Builder, MarksAndTheOptionChangedDuringTheWaitCountWhereTheWalkNextReadsT
     EXPECT_EQ(form.caption, "&OK");
 }
 
+TEST_F(Builder, AFolderChangedDuringTheWaitGoesOnAtTheNextIndexOfTheNewList) {
+    form.add(kCompras, true);
+    form.add(kStock, true);
+    form.add(kVentas, true);
+    processes.endAtRead = {1, 1};
+    const std::string otra = R"(C:\Otros\Caja.vbp)", nueva = R"(C:\Otros\Banco.vbp)";
+    duringWait = [&] {
+        if (toolkit.doEventsCalls != 1) return;
+        // The list refilled from another folder, all unmarked; the user marks one.
+        form.list = {{otra, false}, {nueva, true}, {kVentas, false}};
+    };
+    press();
+
+    EXPECT_EQ(commandLines(),
+              (std::vector<std::vector<std::string>>{{"/m", kCompras}, {"/m", nueva}}));
+    EXPECT_EQ(toolkit.boxes, std::vector<Box>{kFinalizadoBox});
+}
+
 }  // namespace
 }  // namespace morvane
