@@ -163,6 +163,10 @@ std::filesystem::path sharedFolder(std::optional<TempFolder>& owner) {
 TEST_F(BuildE2E, APressOfCmdOkDuringTheWaitEndsTheProgramAndTheCompilerRunsOn) {
     std::optional<TempFolder> owner;
     const std::filesystem::path shared = sharedFolder(owner);
+    // The child's own temporary folders go inside the shared one, which this
+    // test removes: the child ends without removing anything.
+    ScopedEnv tmpdir;
+    if (owner) tmpdir.set("TMPDIR", shared.string());
     StandIn compiler{shared};
     compiler.set("MORVANE_STANDIN_FOREVER", "1");
     file("Proyectos/Compras.vbp", "Type=Exe\r\n");
