@@ -35,8 +35,7 @@ class FileServices {
     // Creates a file for writing lines, or empties it when it exists. A name
     // that is a symbolic link gets a new file in place of the link: nothing is
     // ever written through a link. 55 when the file is open under another
-    // number, so an open file is never emptied beneath its reader. 52 for a
-    // file name with a wildcard, quote, < > | : or a control character.
+    // number, so an open file is never emptied beneath its reader.
     virtual void openForOutput(const std::string& name, int number) = 0;
     // True when no line is left to read.
     virtual bool eof(int number) = 0;
@@ -54,8 +53,7 @@ class FileServices {
     // Deletes a file; 53 when there is no such file.
     virtual void kill(const std::string& name) = 0;
     // Renames a file; 58 when the new name exists (in any letter case). Never
-    // replaces a file. The folder entry is on disk when rename returns. The
-    // new name follows the rule of openForOutput (52).
+    // replaces a file. The folder entry is on disk when rename returns.
     virtual void rename(const std::string& from, const std::string& to) = 0;
 };
 

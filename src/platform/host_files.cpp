@@ -85,26 +85,6 @@ void syncFolder(const fs::path& folder) {
     if (result != 0 && error == EIO) throw failureFromErrno(error);
 }
 
-// Refuses the name of a file about to be made (the part after the last
-// separator) when the target platform would: a wildcard, a quote, an angle
-// bracket, a bar, a colon or a control character. The program's own listing
-// would take such a name for a pattern, and the target platform never makes
-// one. Folders on the way may be named anyhow, as the host names them.
-void checkNewName(std::string_view programPath) {
-    std::string_view name = programPath;
-    if (const std::size_t sep = name.find_last_of("\\/"); sep != std::string_view::npos) {
-        name.remove_prefix(sep + 1);
-    } else if (name.size() >= 2 && name[1] == ':') {
-        name.remove_prefix(2);
-    }
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 ||
-            std::string_view("<>:\"|?*").find(c) != std::string_view::npos) {
-            throw Failure(err::kBadFileNumber);
-        }
-    }
-}
-
 // Accepts only a plain file behind a descriptor opened without blocking, then
 // lets it block again. A folder, a device or a pipe is no text file: a pipe
 // could hang the program and a device could feed it lines without end.
@@ -244,7 +224,6 @@ void HostFileServices::openForInput(const std::string& name, int number) {
 
 void HostFileServices::openForOutput(const std::string& name, int number) {
     checkFreeNumber(number);
-    checkNewName(name);
     // The name resolves to an existing file in any letter case, so a file
     // spelled differently on disk is emptied rather than joined by a twin.
     const fs::path host = drives_.toHost(name);
@@ -321,7 +300,6 @@ void HostFileServices::kill(const std::string& name) {
 }
 
 void HostFileServices::rename(const std::string& from, const std::string& to) {
-    checkNewName(to);
     const fs::path source = drives_.toHost(from);
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0) throw failureOfPath(errno, source);

@@ -262,29 +262,6 @@ TEST_F(HostFiles, ClosedOutputIsOnDiskAndDestructionClosesTheRest) {
     EXPECT_EQ(readBytes(drive.host("b.txt")), "dos\r\n");
 }
 
-// Names that the target platform never makes are refused as bad file names
-// (52), and nothing is made or moved; the folders on the way may be named
-// anyhow.
-TEST_F(HostFiles, NamesOfNewFilesFollowTheTargetPlatform) {
-    for (const char* name : {"a?.vbG", "a*.vbG", "a:b.vbG", "a|b.vbG", "a\"b.vbG", "a<b.vbG",
-                             "a>b.vbG", "a\tb.vbG", "a\x01.vbG"}) {
-        const std::string path = std::string("C:\\Proyectos\\") + name;
-        EXPECT_EQ(failureNumber([&] { files.openForOutput(path, 1); }), err::kBadFileNumber)
-            << name;
-        EXPECT_FALSE(files.isOpen(1));
-        EXPECT_EQ(failureNumber([&] { files.rename("C:\\Proyectos\\Ventas.OLD", path); }),
-                  err::kBadFileNumber)
-            << name;
-    }
-    EXPECT_EQ(
-        std::distance(fs::directory_iterator(drive.host("Proyectos")), fs::directory_iterator()),
-        2);
-    fs::create_directories(drive.host("c:"));
-    files.openForOutput("C:\\c:\\Grupo (1) [b] & ñ.vbG", 1);
-    files.close(1);
-    EXPECT_TRUE(fs::exists(drive.host("c:/Grupo (1) [b] & ñ.vbG")));
-}
-
 struct Deletion {
     const char* name;
     const char* path;
