@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds what the benchmarks need and runs every comparison, printing the
-# results table (also written to bench/results.md).
+# results table (also written to BUILD_DIR/bench-results.md).
 # Usage: bench/run.sh [BUILD_DIR] [compare.py options, e.g. --runs 7 --only search]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +16,6 @@ cmake --build "$build" -j2 --target morvane morvane_bench morvane_bench_qt minim
     first_paint_hook morvane_micro_bench
 echo "== df -h ${TMPDIR:-/tmp} (the data takes about 1.5 GB at most, deleted after each benchmark)" >&2
 df -h "${TMPDIR:-/tmp}" >&2
-python3 "$root/bench/compare.py" --build "$build" --out "$root/bench/results.md" "$@"
+python3 "$root/bench/compare.py" --build "$build" --out "$build/bench-results.md" "$@"
 echo "== micro-benchmarks" >&2
 "$build/bench/morvane_micro_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
