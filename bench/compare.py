@@ -166,9 +166,14 @@ def bench_listing(args, table, tmp):
               args.runs, True)
     large, small = alternate(lambda: Run([driver, "listing", big], env=QT_ENV),
                              lambda: Run([driver, "listing", sizes[8192]], env=QT_ENV), args.runs)
+    # CPU time: how the work grows, apart from the share of the machine
+    # that other processes take while a longer run is going.
+    a, b = median(r.figures["cpu_ns"] for r in large), median(r.figures["cpu_ns"] for r in small)
+    table.add("2", "Listing scales: `Dir1_Change` on 32,767 vs on 8,192 project files (4 × the files), "
+              "CPU time", ms(a), ms(b), f"{a / b:.2f}", "≤ 5", args.runs, a / b <= 5)
     a, b = median(r.figures["run_ns"] for r in large), median(r.figures["run_ns"] for r in small)
-    table.add("2", "Listing scales: `Dir1_Change` on 32,767 vs on 8,192 project files (4 × the files)",
-              ms(a), ms(b), f"{a / b:.2f}", "≤ 5", args.runs, a / b <= 5)
+    table.add("2", "Listing scales, the same in wall-clock time", ms(a), ms(b), f"{a / b:.2f}", "report",
+              args.runs, True)
     for folder in sizes.values():
         remove(folder)
 
@@ -315,18 +320,29 @@ def bench_startup(args, table, tmp):
         r = Run(cmd, env=env, cwd=empty)
         if "first_paint_ns" not in r.figures:
             sys.exit(f"{cmd[0]} ended without painting")
-        return r.figures["first_paint_ns"] - r.start_ns
+        return r.figures["first_paint_ns"] - r.start_ns, r.figures["first_paint_cpu_ns"]
 
-    runs = max(args.runs, 10)
-    ours, theirs = alternate(lambda: first_paint([program]), lambda: first_paint([minimal]), runs)
-    a, b = median(ours), median(theirs)
+    # The three programs take turns, so that each sees the same moments of a
+    # busy machine.
+    runs = max(args.runs, 15)
+    programs = {"morvane": [program], "empty": [minimal], "label": [minimal, "--label"]}
+    for cmd in programs.values():
+        first_paint(cmd)
+    times = {name: [] for name in programs}
+    for _ in range(runs):
+        for name, cmd in programs.items():
+            times[name].append(first_paint(cmd))
+    wall = {name: median(t[0] for t in ts) for name, ts in times.items()}
+    cpu = {name: median(t[1] for t in ts) for name, ts in times.items()}
+    a, b = wall["morvane"], wall["empty"]
     table.add("5", "Start-up, process start to the window's first paint (offscreen): "
               "vs a minimal Qt Widgets window", ms(a), ms(b), f"{a / b:.2f}", "≤ 1.5", runs, a / b <= 1.5)
-    ours, labelled = alternate(lambda: first_paint([program]),
-                               lambda: first_paint([minimal, "--label"]), runs)
-    a, b = median(ours), median(labelled)
-    table.add("5", "Start-up, the same vs a minimal window showing one label (fonts loaded)", ms(a),
-              ms(b), f"{a / b:.2f}", "report", runs, True)
+    a, b = cpu["morvane"], cpu["empty"]
+    table.add("5", "Start-up, the same in CPU time of the process", ms(a), ms(b), f"{a / b:.2f}", "report",
+              runs, True)
+    a, b = wall["morvane"], wall["label"]
+    table.add("5", "Start-up, vs a minimal window showing one label (fonts loaded)", ms(a), ms(b),
+              f"{a / b:.2f}", "report", runs, True)
     remove(empty)
 
 

@@ -1,9 +1,9 @@
 #!/bin/sh
 # A small run of the benchmark driver on tiny generated data: the generator
 # and the driver work together and the driver's runs give the right answers.
-# Usage: smoke.sh PYTHON gen_data.py morvane_bench
+# Usage: smoke.sh PYTHON gen_data.py morvane_bench [morvane_bench_qt]
 set -eu
-python=$1 gen=$2 driver=$3
+python=$1 gen=$2 driver=$3 qt_driver=${4:-}
 data=$(mktemp -d "${TMPDIR:-/tmp}/morvane-bench-smoke-XXXXXX")
 trap 'rm -rf "$data"' EXIT
 
@@ -26,4 +26,15 @@ drive rewrite "$data/r/Reescribir.vbp" comun Base
 [ "$out" = "repaints=2001" ] || fail "rewrite: $out"
 cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite differs from sed's output"
 [ -f "$data/r/Reescribir.OLD" ] || fail "no backup after the rewrite"
+
+if [ -n "$qt_driver" ]; then
+    "$python" "$gen" listing "$data/l" --projects 5 --others 10 >/dev/null
+    driver=$qt_driver
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$data drive listing "$data/l"
+    [ "$out" = "listed=5 opened=5" ] || fail "listing: $out"
+    cp "$data/r/Reescribir.OLD" "$data/r/Reescribir.vbp"
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$data drive rewrite "$data/r/Reescribir.vbp" comun Base
+    [ "$out" = "marked=1 repaints=2001" ] || fail "rewrite with the status line: $out"
+    cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite with the status line differs"
+fi
 echo "bench smoke: ok"
