@@ -138,8 +138,7 @@ struct Program {
 
 // Names the case in test listings and failure messages.
 void PrintTo(const Program& c, std::ostream* out) {
-    *out << testing::caseName(
-        (std::ostringstream() << (*c.hostRelative ? c.hostRelative : "(root)")).str());
+    *out << testing::caseName(*c.hostRelative ? c.hostRelative : "(root)");
 }
 
 class ProgramPaths : public ::testing::TestWithParam<Program> {

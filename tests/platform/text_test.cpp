@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ostream>
 #include <random>
 #include <sstream>
@@ -100,7 +101,8 @@ struct Equality {
 // Names the case in test listings and failure messages.
 void PrintTo(const Equality& c, std::ostream* out) {
     std::ostringstream text;
-    text << c.a << " / " << c.b;
+    text << c.a << " / " << c.b << " (" << std::strlen(c.a) << ", " << std::strlen(c.b)
+         << " bytes)";
     *out << testing::caseName(text.str());
 }
 
@@ -131,9 +133,10 @@ struct Search {
 
 // Names the case in test listings and failure messages.
 void PrintTo(const Search& c, std::ostream* out) {
-    *out << testing::caseName(
-        (std::ostringstream() << "needle of " << c.needle.size() << " bytes from " << c.from)
-            .str());
+    std::ostringstream text;
+    text << "needle of " << c.needle.size() << " bytes in " << c.haystack.size() << " from "
+         << c.from;
+    *out << testing::caseName(text.str());
 }
 
 class AnsiSearch : public ::testing::TestWithParam<Search> {};
