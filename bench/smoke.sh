@@ -13,17 +13,20 @@ drive() {
     out=$("$driver" "$@" 2>"$data/stderr") || fail "morvane_bench $*: $(cat "$data/stderr")"
 }
 
-"$python" "$gen" search "$data/s" --files 20 --total 200000 --largest 40000 >/dev/null
-drive search "$data/s" MARCA_FINAL_7731
-[ "$out" = "listed=20 marked=20" ] || fail "search for the end marker: $out"
-drive search "$data/s" QZXJ_AUSENTE_7731
-[ "$out" = "listed=20 marked=0" ] || fail "search for the absent text: $out"
+# The window driver's test leaves the search to the plain driver's.
+if [ -z "$qt_driver" ]; then
+    "$python" "$gen" search "$data/s" --files 20 --total 200000 --largest 40000 >/dev/null
+    drive search "$data/s" MARCA_FINAL_7731
+    [ "$out" = "listed=20 marked=20" ] || fail "search for the end marker: $out"
+    drive search "$data/s" QZXJ_AUSENTE_7731
+    [ "$out" = "listed=20 marked=0" ] || fail "search for the absent text: $out"
+fi
 
-"$python" "$gen" rewrite "$data/r" --lines 2000 --size 100000 >/dev/null
+"$python" "$gen" rewrite "$data/r" --lines 1000 --size 50000 >/dev/null
 expected="$data/expected"
 sed 's/comun/Base/gI' "$data/r/Reescribir.vbp" >"$expected"
 drive rewrite "$data/r/Reescribir.vbp" comun Base
-[ "$out" = "repaints=2001" ] || fail "rewrite: $out"
+[ "$out" = "repaints=1001" ] || fail "rewrite: $out"
 cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite differs from sed's output"
 [ -f "$data/r/Reescribir.OLD" ] || fail "no backup after the rewrite"
 
@@ -34,7 +37,7 @@ if [ -n "$qt_driver" ]; then
     [ "$out" = "listed=5 opened=5" ] || fail "listing: $out"
     cp "$data/r/Reescribir.OLD" "$data/r/Reescribir.vbp"
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$data drive rewrite "$data/r/Reescribir.vbp" comun Base
-    [ "$out" = "marked=1 repaints=2001" ] || fail "rewrite with the status line: $out"
+    [ "$out" = "marked=1 repaints=1001" ] || fail "rewrite with the status line: $out"
     cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite with the status line differs"
 fi
 echo "bench smoke: ok"
