@@ -66,7 +66,8 @@ void GenerarEjecutable(Corrida& corrida) {
         .step(3,
               [&] {
                   // Starting and opening are one step: running it again starts the
-                  // compiler again. A start that fails leaves hProceso as it was.
+                  // compiler again. A start that fails leaves hProceso as it was,
+                  // which is 0: every wait releases its handle when it ends.
                   const double id = procesos.Shell("vb6 /m " + ruta, kEstiloMinimizadoSinFoco);
                   e.hProceso =
                       procesos.OpenProcess(kProcessQueryInformation, false, identificador(id));
