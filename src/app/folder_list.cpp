@@ -46,8 +46,10 @@ std::vector<std::string> subFoldersOf(const fs::path& host) {
         if (ec) throw failureFromErrno(ec.value());
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
+        // The entry's own type (from the folder listing) answers without a
+        // stat per name; only links and unknown types are looked up.
         std::error_code kind;
-        if (fs::is_directory(it->path(), kind)) names.push_back(QString::fromStdString(name));
+        if (it->is_directory(kind)) names.push_back(QString::fromStdString(name));
     }
     if (ec) throw failureFromErrno(ec.value());
     std::sort(names.begin(), names.end(), ProjectList::before);
