@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QRadioButton>
 #include <QScreen>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "app/centrado.h"
 #include "app/drive_list.h"
 #include "app/folder_list.h"
+#include "app/icono.h"
 #include "app/project_list.h"
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -53,12 +53,7 @@ Form1::Form1(const DriveTable& drives, QWidget* parent)
     lblDetalle = ui_->lblDetalle;
     Label1 = {ui_->Label1_0, ui_->Label1_1};
 
-    QIcon icon;
-    for (const char* file : {":/morvane/icon-32x32-2.xpm", ":/morvane/icon-32x32-16.xpm",
-                             ":/morvane/icon-16x16-16.xpm"}) {
-        icon.addFile(QString::fromLatin1(file));
-    }
-    setWindowIcon(icon);
+    setWindowIcon(iconoVentana());
 
     TxtBuscar->setValidator(new AnsiValidator(TxtBuscar));
     TxtReemplazar->setValidator(new AnsiValidator(TxtReemplazar));
