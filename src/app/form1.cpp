@@ -12,6 +12,7 @@
 #include "app/drive_list.h"
 #include "app/folder_list.h"
 #include "app/icono.h"
+#include "app/linea_estado.h"
 #include "app/project_list.h"
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -52,6 +53,7 @@ Form1::Form1(const DriveTable& drives, QWidget* parent)
     List1 = ui_->List1;
     lblDetalle = ui_->lblDetalle;
     Label1 = {ui_->Label1_0, ui_->Label1_1};
+    PintorDetalle::instalar(lblDetalle);
 
     setWindowIcon(iconoVentana());
 
