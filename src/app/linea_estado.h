@@ -5,9 +5,14 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
+#include <QList>
 #include <QObject>
+#include <QPointF>
+#include <QRawFont>
 
 class QLabel;
+class QPainter;
 
 namespace morvane {
 
@@ -22,13 +27,23 @@ class PintorDetalle : public QObject {
   private:
     explicit PintorDetalle(QLabel* label);
     void pintar();
+    void prepararFuente();
+    // A caption that fits on one line with room to spare, in characters the
+    // font has, is drawn from its glyphs directly: no line breaking, no text
+    // layout. Returns false for any other caption.
+    bool pintarEnUnaLinea(QPainter& painter, const QString& text);
 
     QLabel* label_;
     // The label's font, told to place the glyphs one by one: captions are
     // paths and project lines, which need no script shaping, and shaping
     // was most of the cost of a repaint.
     QFont sinModelado_;
+    QRawFont glifos_;  // the same font's glyphs and advances
     bool fuenteLista_ = false;
+    // Reused from one caption to the next.
+    QList<quint32> indices_;
+    QList<QPointF> avances_;
+    QGlyphRun corrida_;
 };
 
 }  // namespace morvane
