@@ -56,7 +56,9 @@ void PintorDetalle::prepararFuente() {
     sinModelado_ = label_->font();
     sinModelado_.setStyleStrategy(
         QFont::StyleStrategy(sinModelado_.styleStrategy() | QFont::PreferNoShaping));
-    glifos_ = QRawFont::fromFont(sinModelado_);
+    // The glyphs and advances are the same whether or not shaping is
+    // preferred; the label's own font has them loaded already.
+    glifos_ = QRawFont::fromFont(label_->font());
     corrida_ = QGlyphRun();
     corrida_.setRawFont(glifos_);
 }
@@ -65,9 +67,9 @@ void PintorDetalle::pintar() {
     if (!fuenteLista_) prepararFuente();
     QPainter painter(label_);
     painter.fillRect(label_->rect(), label_->palette().brush(label_->backgroundRole()));
-    painter.setFont(sinModelado_);
     const QString& text = label_->text();
     if (text.isEmpty() || pintarEnUnaLinea(painter, text)) return;
+    painter.setFont(sinModelado_);
     int flags = static_cast<int>(label_->alignment());
     if (label_->wordWrap()) flags |= Qt::TextWordWrap;
     flags |= text.isRightToLeft() ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight;
