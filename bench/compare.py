@@ -253,15 +253,6 @@ def bench_status_line(args, table, tmp):
     table.add("3", f"Rewrite with the real status line, wall clock on the shared machine (setting "
               f"{us(set_ns):.1f} µs, repainting {us(paint_ns):.1f} µs)", f"{us(a):.1f} µs/line",
               f"{us(b):.2f} µs/line without", f"+{us(a - b):.1f} µs", "report", args.runs, True)
-    _, trial = alternate(
-        lambda: Run([qt_driver, "rewrite", project, "comun", "Base"], env=QT_ENV, setup=fresh_copy),
-        lambda: Run([qt_driver, "rewrite", project, "comun", "Base", "prefer-no-shaping"], env=QT_ENV,
-                    setup=fresh_copy),
-        args.runs)
-    cpu2 = median(r.figures["status_cpu_ns"] for r in trial)
-    table.add("3", "Status line as above with its font set to skip text shaping "
-              "(`QFont::PreferNoShaping`), CPU time per line", f"{us(cpu2):.1f} µs/line CPU",
-              f"{us(cpu):.1f} µs/line as built", f"{cpu2 / cpu:.2f}", "trial", args.runs, us(cpu2) <= 20)
     remove(folder)
     os.remove(original)
 

@@ -5,13 +5,12 @@
 //
 //   morvane_bench_qt listing FOLDER         opening FOLDER in the folder list,
 //                                           and Dir1_Change on it, timed
-//   morvane_bench_qt rewrite FILE TEXT NEW [prefer-no-shaping]
+//   morvane_bench_qt rewrite FILE TEXT NEW
 //                                           search and replace in FILE with
 //                                           the real status line, timed
 //
 // Prints what was done on stdout and the times on stderr.
 #include <QApplication>
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -134,15 +133,8 @@ class TimedStatus : public MainForm {
     MainForm& inner_;
 };
 
-int rewrite(const fs::path& file, const std::string& text, const std::string& replacement,
-            bool preferNoShaping) {
+int rewrite(const fs::path& file, const std::string& text, const std::string& replacement) {
     Window w(file.parent_path());
-    if (preferNoShaping) {
-        // What the status line would cost if its font skipped text shaping.
-        QFont font = w.form->lblDetalle->font();
-        font.setStyleStrategy(QFont::PreferNoShaping);
-        w.form->lblDetalle->setFont(font);
-    }
     w.form->Dir1_Change();
     const std::string entry = "C:\\" + file.filename().string();
     int marked = 0;
@@ -170,7 +162,7 @@ int rewrite(const fs::path& file, const std::string& text, const std::string& re
 int usage() {
     std::fprintf(stderr,
                  "usage: morvane_bench_qt listing FOLDER\n"
-                 "       morvane_bench_qt rewrite FILE TEXT NEW [prefer-no-shaping]\n");
+                 "       morvane_bench_qt rewrite FILE TEXT NEW\n");
     return 64;
 }
 
@@ -180,8 +172,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "listing") return listing(fs::absolute(args[1]));
-    if ((args.size() == 4 || (args.size() == 5 && args[4] == "prefer-no-shaping")) &&
-        args[0] == "rewrite")
-        return rewrite(fs::absolute(args[1]), args[2], args[3], args.size() == 5);
+    if (args.size() == 4 && args[0] == "rewrite")
+        return rewrite(fs::absolute(args[1]), args[2], args[3]);
     return usage();
 }
