@@ -222,6 +222,10 @@ void ReemplazarEnArchivo(Corrida& corrida) {
     // would keep the loop going for good: the copy stops there instead, and
     // the incomplete temporary file never takes the project's name.
     bool lecturaFallida = false;
+    // The same for a line that could not be written (a full disk): the
+    // temporary file lacks it, so copying on could only end in a box for
+    // every remaining line and a file that must not take the project's name.
+    bool escrituraFallida = false;
 
     std::optional<std::string> buscar;
     std::optional<std::string> reemplazo;
@@ -302,11 +306,14 @@ void ReemplazarEnArchivo(Corrida& corrida) {
               })
         .step(12,
               [&] {
+                  escrituraFallida = true;
                   files.printLine(e.ArchivoSalida, e.LineaActual);
+                  escrituraFallida = false;
                   return 13;
               })
         .step(13,
               [&] {
+                  if (escrituraFallida) return kFinDelBucle;
                   leyenda.assign(e.RutaProyecto);
                   leyenda.append(7, ' ');
                   agregarAnsi(leyenda, e.LineaActual);

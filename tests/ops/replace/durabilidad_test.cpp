@@ -145,6 +145,30 @@ TEST_F(Durabilidad, UnaLecturaQueFallaSiempreTerminaLaCopiaSinReemplazarElProyec
     }
 }
 
+TEST_F(Durabilidad, UnaEscrituraQueFallaSiempreTerminaLaCopiaConUnSoloAviso) {
+    // The disk fills up at the second line: passing over the failure ends the
+    // copy, so the user answers one box, not one per remaining line, and the
+    // incomplete temporary file never takes the project's name.
+    std::string proyecto = "Name=App\r\n";
+    for (int i = 0; i < 50; ++i) proyecto += "Linea" + std::to_string(i) + "\r\n";
+    writeBytes(host("P/App.vbp"), proyecto);
+    int escrituras = 0;
+    registro.fallar = [&escrituras](const std::string& llamada) {
+        if (llamada.rfind("printLine", 0) == 0 && ++escrituras >= 2) throw Failure(err::kDiskFull);
+    };
+    toolkit.answers = {mb::kIgnore};
+
+    reemplazar2("app", "Otra");
+
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].text, descripcion(err::kDiskFull));
+    EXPECT_EQ(readBytes(host("P/App.vbp")), proyecto);
+    EXPECT_FALSE(std::filesystem::exists(host("P/App.OLD")));
+    for (const std::string& llamada : registro.llamadas) {
+        EXPECT_EQ(llamada.rfind("rename", 0), std::string::npos) << llamada;
+    }
+}
+
 TEST_F(Durabilidad, UnaLecturaReintentadaConExitoCopiaElArchivoEntero) {
     writeBytes(host("P/App.vbp"), "Name=App\r\nx\r\n");
     int lecturas = 0;
