@@ -34,14 +34,14 @@ std::string description(int number) {
 
 ChildRunSpec runOn(const TempFolder& drive, int opcion, const std::string& buscar = "Comun",
                    const std::string& reemplazar = "Base") {
-    ChildRunSpec spec;
-    spec.folder = drive.path().string();
-    spec.answers = Answers::RetryThenIgnore;
-    spec.form.opcion = opcion;
-    spec.form.buscar = buscar;
-    spec.form.reemplazar = reemplazar;
-    spec.form.dir = "C:\\Proyectos";
-    return spec;
+    ChildRunSpec plan;
+    plan.folder = drive.path().string();
+    plan.answers = Answers::RetryThenIgnore;
+    plan.form.opcion = opcion;
+    plan.form.buscar = buscar;
+    plan.form.reemplazar = reemplazar;
+    plan.form.dir = "C:\\Proyectos";
+    return plan;
 }
 
 // Every entry under a folder with its bytes (or link target), to tell that
@@ -84,12 +84,12 @@ TEST_P(UnusableGroupName, IsRefusedThroughTheFailureBoxAndNothingIsWritten) {
     set.add("Ventas.vbp", "Type=Exe\r\n");
     writeBytes(drive / "Fuera/nada.txt", "nada");
     const auto before = snapshot(drive.path());
-    ChildRunSpec spec = runOn(drive, 0);
-    spec.answers = Answers::Ignore;
-    spec.inputs = {GetParam().typed};
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 0);
+    plan.answers = Answers::Ignore;
+    plan.inputs = {GetParam().typed};
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     ASSERT_GE(r.failureBoxes(), 1) << r.describe();
@@ -130,11 +130,11 @@ TEST_P(LongProjectPath, ShowsAFailureBoxAndWritesNothing) {
     ProjectSet set(drive / "Proyectos", "Proyectos");
     set.add("Ventas.vbp", projectContent(2000, 1));
     const auto before = snapshot(drive.path());
-    ChildRunSpec spec = runOn(drive, 1);
-    spec.form.add(GetParam().programPath, true);
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 1);
+    plan.form.add(GetParam().programPath, true);
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_GE(r.failureBoxes(), 1) << r.describe();
@@ -171,10 +171,10 @@ TEST(BinaryFiles, AreRewrittenByteForByteApartFromLineEnds) {
         for (int b = 0; b < 256; ++b) bytes += static_cast<char>((b * 7 + round) & 0xff);
     bytes += std::string("\0\0comun\0", 8);
     set.add("Binario.vbp", bytes);
-    ChildRunSpec spec = runOn(drive, 1);
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 1);
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_EQ(r.failureBoxes(), 0) << r.describe();
@@ -188,10 +188,10 @@ TEST(BinaryFiles, TheSearchFindsATextAfterNulBytes) {
     ProjectSet set(drive / "Proyectos", "Proyectos");
     set.add("ConClave.vbp", std::string("\0\0\0\xff\xfe", 5) + "la Clave");
     set.add("SinClave.vbp", std::string("\0\0\0\xff\xfe", 5) + "nada");
-    ChildRunSpec spec = runOn(drive, 3, "clave");
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 3, "clave");
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_EQ(r.marks, "10");
@@ -209,10 +209,10 @@ TEST(HugeLine, OfAHundredMegabytesIsRewrittenWithTheOverflowShown) {
     std::string content = "Comun" + std::string(kMiddle, 'x') + "comun";
     set.add("Enorme.vbp", content);
     content.clear();
-    ChildRunSpec spec = runOn(drive, 1);
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 1);
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kOverflow))) << r.describe();
@@ -254,13 +254,13 @@ TEST(HugeFolder, OfAHundredThousandFilesIsListedAndSearchedWhole) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
 
-    ChildRunSpec spec = runOn(drive, 3, "clave");
+    ChildRunSpec plan = runOn(drive, 3, "clave");
     std::string expected;
     for (const auto& n : names) {
-        spec.form.add("C:\\Proyectos\\" + n, false);
+        plan.form.add("C:\\Proyectos\\" + n, false);
         expected += withText.count(n) ? '1' : '0';
     }
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_EQ(r.failureBoxes(), 0) << r.describe();
     EXPECT_EQ(r.marks, expected);
@@ -289,12 +289,12 @@ TEST(LinkLoops, AreNotListedAndARunOverThemShowsTheFailure) {
         names.push_back(n);
     EXPECT_EQ(names, std::vector<std::string>{"Ventas.vbp"});
 
-    ChildRunSpec spec = runOn(drive, 1);
-    spec.form.add(set.programPath("Bucle.vbp"), true);
-    spec.form.add(set.programPath("Ida.vbp"), true);
-    spec.form.add(set.programPath("Sub\\Sub\\Sub\\Bucle.vbp"), true);
-    set.listAll(spec.form);
-    const ChildResult r = runChild(std::move(spec));
+    ChildRunSpec plan = runOn(drive, 1);
+    plan.form.add(set.programPath("Bucle.vbp"), true);
+    plan.form.add(set.programPath("Ida.vbp"), true);
+    plan.form.add(set.programPath("Sub\\Sub\\Sub\\Bucle.vbp"), true);
+    set.listAll(plan.form);
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kPathFileAccess))) << r.describe();
@@ -320,13 +320,13 @@ TEST(GoneDrive, ListsNothingAndARunOverItShowsTheFailure) {
     HostFileServices files(drives);
     EXPECT_EQ(files.dir("C:\\Proyectos\\*.vbp", attr::kNormal), "");
 
-    ChildRunSpec spec;
-    spec.folder = gone.string();
-    spec.answers = Answers::RetryThenIgnore;
-    spec.form.opcion = 1;
-    spec.form.buscar = "Comun";
-    spec.form.add("C:\\Proyectos\\Ventas.vbp", true);
-    const ChildResult r = runChild(std::move(spec));
+    ChildRunSpec plan;
+    plan.folder = gone.string();
+    plan.answers = Answers::RetryThenIgnore;
+    plan.form.opcion = 1;
+    plan.form.buscar = "Comun";
+    plan.form.add("C:\\Proyectos\\Ventas.vbp", true);
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kPathNotFound))) << r.describe();
@@ -383,10 +383,10 @@ TEST(ShellCharacters, InProjectNamesOnlyNameThoseFiles) {
     // Another project with an earlier backup, which a wildcard would reach.
     writeBytes(set.file("a1.vbp"), "Module=Comun\r\n");
     writeBytes(set.file("a1.OLD"), "respaldo\r\n");
-    ChildRunSpec spec = runOn(drive, 1);
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 1);
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_EQ(r.failureBoxes(), 0) << r.describe();
@@ -409,10 +409,10 @@ TEST(SideFileLinks, AreNeverWrittenThrough) {
     writeBytes(drive / "Fuera/respaldo.txt", "tampoco\r\n");
     fs::create_symlink("../Fuera/blanco.txt", set.file("Ventas.NVO"));
     fs::create_symlink("../Fuera/respaldo.txt", set.file("Ventas.OLD"));
-    ChildRunSpec spec = runOn(drive, 1);
-    set.listAll(spec.form);
+    ChildRunSpec plan = runOn(drive, 1);
+    set.listAll(plan.form);
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_EQ(r.failureBoxes(), 0) << r.describe();

@@ -169,21 +169,21 @@ inline std::string unescape(const std::string& s) {
     return out;
 }
 
-[[noreturn]] inline void runInChild(ChildRunSpec& spec, int out) {
+[[noreturn]] inline void runInChild(ChildRunSpec& plan, int out) {
     int code = 0;
     {
-        if (spec.beforeRun) spec.beforeRun();
+        if (plan.beforeRun) plan.beforeRun();
         DriveTable drives;
-        drives.map('c', spec.folder);
+        drives.map('c', plan.folder);
         drives.setStartDrive('c');
         HostFileServices files(drives);
         HostComponents components(drives);
         HostProcesses processes;
-        PolicyToolkit toolkit(spec.answers);
-        toolkit.inputs = spec.inputs;
+        PolicyToolkit toolkit(plan.answers);
+        toolkit.inputs = plan.inputs;
         toolkit.onBox = [out](const Box& b) { writeAll(out, record('B', b.style, b.text)); };
-        Services sv{files, components, processes, toolkit, spec.form};
-        if (spec.onDoEvents) toolkit.onDoEvents = [&] { spec.onDoEvents(spec.form, sv); };
+        Services sv{files, components, processes, toolkit, plan.form};
+        if (plan.onDoEvents) toolkit.onDoEvents = [&] { plan.onDoEvents(plan.form, sv); };
         try {
             CmdOK_Click(sv);
         } catch (const ProgramEnded&) {
@@ -195,9 +195,9 @@ inline std::string unescape(const std::string& s) {
             writeAll(out, record('X', 0, e.what()));
             code = 12;
         }
-        writeAll(out, record('D', 0, spec.form.detalle));
+        writeAll(out, record('D', 0, plan.form.detalle));
         std::string marks;
-        for (const auto& entry : spec.form.list) marks += entry.selected ? '1' : '0';
+        for (const auto& entry : plan.form.list) marks += entry.selected ? '1' : '0';
         writeAll(out, record('M', 0, marks));
     }
     ::_exit(code);
@@ -207,7 +207,7 @@ inline std::string unescape(const std::string& s) {
 
 // Starts the run in a child. `whileRunning` gets the child's pid and may kill
 // it; the result is read once the child has ended.
-inline ChildResult runChild(ChildRunSpec spec,
+inline ChildResult runChild(ChildRunSpec plan,
                             const std::function<void(pid_t)>& whileRunning = {}) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) std::abort();
@@ -215,7 +215,7 @@ inline ChildResult runChild(ChildRunSpec spec,
     if (pid < 0) std::abort();
     if (pid == 0) {
         ::close(fds[0]);
-        child_detail::runInChild(spec, fds[1]);
+        child_detail::runInChild(plan, fds[1]);
     }
     ::close(fds[1]);
     if (whileRunning) whileRunning(pid);

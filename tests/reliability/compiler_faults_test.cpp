@@ -50,19 +50,19 @@ struct BuildRun {
     TempFolder drive;
     ProjectSet set{drive / "Proyectos", "Proyectos"};
     fs::path log = drive / "compilador.log";
-    ChildRunSpec spec;
+    ChildRunSpec plan;
 
     // `path` is the PATH the run sees; `environment` tells the stand-in how to end.
     BuildRun(std::string path, std::vector<std::pair<std::string, std::string>> environment) {
         set.add("Compras.vbp", "Type=Exe\r\nName=\"Compras\"\r\n");
         set.add("Ventas.vbp", "Type=Exe\r\nName=\"Ventas\"\r\n");
-        spec.folder = drive.path().string();
-        spec.answers = Answers::RetryThenIgnore;
-        spec.form.opcion = 2;
-        spec.form.dir = "C:\\Proyectos";
-        set.listAll(spec.form);
+        plan.folder = drive.path().string();
+        plan.answers = Answers::RetryThenIgnore;
+        plan.form.opcion = 2;
+        plan.form.dir = "C:\\Proyectos";
+        set.listAll(plan.form);
         environment.emplace_back("MORVANE_STANDIN_LOG", log.string());
-        spec.beforeRun = [path, environment] {
+        plan.beforeRun = [path, environment] {
             ::setenv("PATH", path.c_str(), 1);
             for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
         };
@@ -80,7 +80,7 @@ TEST(CompilerFaults, AMissingCompilerIsAFailureBoxPerProject) {
     TempFolder empty;
     BuildRun b(empty.path().string(), {});
 
-    const ChildResult r = runChild(b.spec);
+    const ChildResult r = runChild(b.plan);
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kFileNotFound))) << r.describe();
@@ -93,7 +93,7 @@ class CompilerKilled : public ::testing::TestWithParam<int> {};
 TEST_P(CompilerKilled, BySignalEndsItsWaitAndTheRunGoesOn) {
     BuildRun b(kStandInFolder, {{"MORVANE_STANDIN_SIGNAL", std::to_string(GetParam())}});
 
-    const ChildResult r = runChild(b.spec);
+    const ChildResult r = runChild(b.plan);
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(kFinalizado)) << r.describe();
@@ -110,11 +110,11 @@ TEST(CompilerFaults, ACompilerThatNeverEndsIsLeftRunningByTheCancel) {
     // After a few passes of the wait the user presses the button, which now
     // reads "&CANCELAR".
     int passes = 0;
-    b.spec.onDoEvents = [&passes](ScriptedForm&, Services& sv) {
+    b.plan.onDoEvents = [&passes](ScriptedForm&, Services& sv) {
         if (++passes == 5) CmdOK_Click(sv);
     };
 
-    const ChildResult r = runChild(b.spec);
+    const ChildResult r = runChild(b.plan);
 
     ASSERT_TRUE(r.exited) << r.describe();
     EXPECT_EQ(r.exitCode, 10) << "the program was not ended: " << r.describe();
@@ -131,12 +131,12 @@ TEST(CompilerFaults, TheProjectFolderRemovedDuringTheWaitEndsInAnOrdinaryRun) {
     BuildRun b(kStandInFolder, {{"MORVANE_STANDIN_WAIT_MS", "300"}});
     const fs::path folder = b.set.folder();
     bool removed = false;
-    b.spec.onDoEvents = [folder, &removed](ScriptedForm&, Services&) {
+    b.plan.onDoEvents = [folder, &removed](ScriptedForm&, Services&) {
         if (!removed) fs::remove_all(folder);
         removed = true;
     };
 
-    const ChildResult r = runChild(b.spec);
+    const ChildResult r = runChild(b.plan);
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(kFinalizado)) << r.describe();
@@ -150,13 +150,13 @@ TEST(CompilerFaults, ShellCharactersInAProjectPathRunNoCommand) {
          {"a;touch PWNED;b.vbp", "$(touch PWNED).vbp", "`touch PWNED`.vbp", "x|touch PWNED.vbp",
           "x&&touch PWNED.vbp", "*.vbp", "x>PWNED.vbp"}) {
         b.set.add(name, "Type=Exe\r\n");
-        b.spec.form.add(b.set.programPath(name), true);
+        b.plan.form.add(b.set.programPath(name), true);
     }
 
-    const ChildResult r = runChild(b.spec);
+    const ChildResult r = runChild(b.plan);
 
     ASSERT_TRUE(r.returned()) << r.describe();
-    EXPECT_EQ(startedCompilers(b.log).size(), b.spec.form.list.size());
+    EXPECT_EQ(startedCompilers(b.log).size(), b.plan.form.list.size());
     // No shell ever saw the command line: nothing named PWNED appeared.
     for (const auto& where : {cwd, b.drive.path(), b.set.folder(), fs::path("/tmp")})
         EXPECT_FALSE(fs::exists(where / "PWNED")) << where;

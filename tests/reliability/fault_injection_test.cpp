@@ -36,14 +36,14 @@ std::string description(int number) {
 
 // A search-and-replace run of every project of the set, checked.
 ChildRunSpec replaceRun(const TempFolder& drive, const ProjectSet& set, Answers answers) {
-    ChildRunSpec spec;
-    spec.folder = drive.path().string();
-    spec.answers = answers;
-    spec.form.opcion = 1;
-    spec.form.buscar = kBuscar;
-    spec.form.reemplazar = kReemplazo;
-    set.listAll(spec.form);
-    return spec;
+    ChildRunSpec plan;
+    plan.folder = drive.path().string();
+    plan.answers = answers;
+    plan.form.opcion = 1;
+    plan.form.buscar = kBuscar;
+    plan.form.reemplazar = kReemplazo;
+    set.listAll(plan.form);
+    return plan;
 }
 
 void expectNothingLost(const ProjectSet& set) {
@@ -69,9 +69,9 @@ TEST_P(DiskFull, ShowsTheFailureAndKeepsEveryProjectsContent) {
     // cannot finish.
     writeBytes(set.file("Grande2.OLD"), "contenido del respaldo anterior\r\n");
 
-    ChildRunSpec spec = replaceRun(drive, set, GetParam());
-    spec.beforeRun = [] { limitFileSize(300 * 1024); };
-    const ChildResult r = runChild(std::move(spec));
+    ChildRunSpec plan = replaceRun(drive, set, GetParam());
+    plan.beforeRun = [] { limitFileSize(300 * 1024); };
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kDiskFull))) << r.describe();
@@ -270,9 +270,9 @@ TEST_P(RightsTakenAway, ShowsTheFailureAndKeepsEveryProjectsContent) {
         if (runningAsRoot()) giveTreeTo(drive.path(), kNobody);
         c.fault(set);
 
-        ChildRunSpec spec = replaceRun(drive, set, answers);
-        spec.beforeRun = becomeNobody;
-        const ChildResult r = runChild(std::move(spec));
+        ChildRunSpec plan = replaceRun(drive, set, answers);
+        plan.beforeRun = becomeNobody;
+        const ChildResult r = runChild(std::move(plan));
 
         ASSERT_TRUE(r.returned()) << r.describe();
         EXPECT_TRUE(r.showed(description(c.expectedFailure))) << r.describe();
@@ -294,12 +294,12 @@ TEST(ChangedAfterListing, ADeletedProjectIsReportedAndTheOthersAreRewritten) {
     ProjectSet set(drive / "Proyectos", "Proyectos");
     set.add("Antes.vbp", projectContent(4000, 11));
     set.add("Despues.vbp", projectContent(4000, 12));
-    ChildRunSpec spec = replaceRun(drive, set, Answers::RetryThenIgnore);
-    spec.form.add(set.programPath("Borrado.vbp"), true);  // listed, then deleted
-    std::sort(spec.form.list.begin(), spec.form.list.end(),
+    ChildRunSpec plan = replaceRun(drive, set, Answers::RetryThenIgnore);
+    plan.form.add(set.programPath("Borrado.vbp"), true);  // listed, then deleted
+    std::sort(plan.form.list.begin(), plan.form.list.end(),
               [](const auto& a, const auto& b) { return a.text < b.text; });
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kFileNotFound))) << r.describe();
@@ -315,11 +315,11 @@ TEST(ChangedAfterListing, AProjectReplacedByAFolderIsReportedAndTheFolderKept) {
     TempFolder drive;
     ProjectSet set(drive / "Proyectos", "Proyectos");
     set.add("Antes.vbp", projectContent(4000, 13));
-    ChildRunSpec spec = replaceRun(drive, set, Answers::RetryThenIgnore);
-    spec.form.add(set.programPath("Carpeta.vbp"), true);
+    ChildRunSpec plan = replaceRun(drive, set, Answers::RetryThenIgnore);
+    plan.form.add(set.programPath("Carpeta.vbp"), true);
     writeBytes(set.file("Carpeta.vbp/dentro.txt"), "dentro");
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_GE(r.failureBoxes(), 1) << r.describe();
@@ -341,15 +341,15 @@ TEST_P(TooManyOpenFiles, ShowsTheFailureAndTouchesNothing) {
     TempFolder drive;
     ProjectSet set(drive / "Proyectos", "Proyectos");
     set.add("Ventas.vbp", projectContent(8000, 21));
-    ChildRunSpec spec = replaceRun(drive, set, Answers::RetryThenIgnore);
-    spec.beforeRun = [opensThatSucceed] {
+    ChildRunSpec plan = replaceRun(drive, set, Answers::RetryThenIgnore);
+    plan.beforeRun = [opensThatSucceed] {
         // The lowest free descriptor is the next one an open gets.
         const int next = ::dup(0);
         ::close(next);
         limitOpenFiles(static_cast<rlim_t>(next + opensThatSucceed));
     };
 
-    const ChildResult r = runChild(std::move(spec));
+    const ChildResult r = runChild(std::move(plan));
 
     ASSERT_TRUE(r.returned()) << r.describe();
     EXPECT_TRUE(r.showed(description(err::kTooManyFiles))) << r.describe();
