@@ -66,6 +66,41 @@ TEST_F(StatusLineE2E, PaintsEachCaptionAsAQLabelWould) {
     }
 }
 
+TEST_F(StatusLineE2E, WrapsAtEveryLengthAsAQLabelWould) {
+    // The same caption one word longer each time: from one line to past
+    // what the label can show, breaking before every word in turn, at
+    // spaces and within words (after hyphens, slashes, braces).
+    const std::string textos[] = {
+        "Reference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#C:\\WINDOWS\\system32\\"
+        "stdole2.tlb#OLE Automation Object={831FDD16-0C5C-11D2-A9FC-0000F8754DA1}#2.0#0; "
+        "MSCOMCTL.OCX Path32=C:/Archivos-de-programa/VB98 Compatible32=\"0\" fin",
+        "Description=\"Sistema de ventas  de la sucursal   norte, con facturación, cobranzas, "
+        "cuentas corrientes, remitos y listados de precios por cliente y por zona, más el "
+        "cierre diario de caja y los informes mensuales para la gerencia general\" Título=Año",
+        "Comments=\"Sistema de ventas  de la sucursal   norte, con facturación, cobranzas, "
+        "cuentas corrientes, remitos y listados de precios por cliente y por zona, más el "
+        "cierre diario de caja y los informes mensuales para la gerencia general\"",
+        "Title=\"uno dos  tres cuatro cinco seis siete ocho nueve diez once doce trece catorce "
+        "quince dieciséis diecisiete dieciocho diecinueve veinte veintiuno veintidós veintitrés "
+        "veinticuatro veinticinco veintiséis veintisiete veintiocho veintinueve treinta\"",
+        "Name=\"Ventas\" HelpFile=\"\" uno dos tres cuatro cinco seis siete ocho nueve diez "
+        "once doce trece catorce quince dieciséis diecisiete dieciocho diecinueve veinte "
+        "veintiuno veintidós veintitrés veinticuatro veinticinco veintiséis veintisiete",
+    };
+    for (const std::string& palabras : textos) {
+        std::string caption = "C:\\Proyectos\\Ventas.vbp       ";
+        for (std::size_t at = 0; at != std::string::npos;) {
+            const std::size_t next = palabras.find(' ', at + 1);
+            caption += palabras.substr(at, next == std::string::npos ? next : next - at);
+            at = next;
+            SCOPED_TRACE(caption);
+            form->setDetalle(caption);
+            form->refreshDetalle();
+            ASSERT_TRUE(shown() == asQLabelPaints(QString::fromStdString(caption)));
+        }
+    }
+}
+
 TEST_F(StatusLineE2E, EachCaptionReplacesThePreviousOne) {
     form->setDetalle("C:\\Proyectos\\Alfa.vbp       Type=Exe");
     form->refreshDetalle();
