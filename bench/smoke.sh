@@ -8,6 +8,12 @@ data=$(mktemp -d "${TMPDIR:-/tmp}/morvane-bench-smoke-XXXXXX")
 trap 'rm -rf "$data"' EXIT
 
 fail() { echo "bench smoke: $*" >&2; exit 1; }
+# The real project files beside the checkout when they are there; otherwise
+# the repository's own sample projects, so the smoke run works in any clone.
+root=$(cd "$(dirname "$gen")/.." && pwd)
+corpus="$root/../shared/corpus"
+[ -d "$corpus" ] || corpus="$root/samples"
+gen_data() { "$python" "$gen" --corpus "$corpus" "$@"; }
 # Runs the driver; its stdout goes to $out, its failure ends the test.
 drive() {
     out=$("$driver" "$@" 2>"$data/stderr") || fail "morvane_bench $*: $(cat "$data/stderr")"
@@ -15,14 +21,14 @@ drive() {
 
 # The window driver's test leaves the search to the plain driver's.
 if [ -z "$qt_driver" ]; then
-    "$python" "$gen" search "$data/s" --files 20 --total 200000 --largest 40000 >/dev/null
+    gen_data search "$data/s" --files 20 --total 200000 --largest 40000 >/dev/null
     drive search "$data/s" MARCA_FINAL_7731
     [ "$out" = "listed=20 marked=20" ] || fail "search for the end marker: $out"
     drive search "$data/s" QZXJ_AUSENTE_7731
     [ "$out" = "listed=20 marked=0" ] || fail "search for the absent text: $out"
 fi
 
-"$python" "$gen" rewrite "$data/r" --lines 1000 --size 50000 >/dev/null
+gen_data rewrite "$data/r" --lines 1000 --size 50000 >/dev/null
 expected="$data/expected"
 sed 's/comun/Base/gI' "$data/r/Reescribir.vbp" >"$expected"
 drive rewrite "$data/r/Reescribir.vbp" comun Base
@@ -31,7 +37,7 @@ cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite differs from se
 [ -f "$data/r/Reescribir.OLD" ] || fail "no backup after the rewrite"
 
 if [ -n "$qt_driver" ]; then
-    "$python" "$gen" listing "$data/l" --projects 5 --others 10 >/dev/null
+    gen_data listing "$data/l" --projects 5 --others 10 >/dev/null
     driver=$qt_driver
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$data drive listing "$data/l"
     [ "$out" = "listed=5 opened=5" ] || fail "listing: $out"
