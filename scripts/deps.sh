@@ -2,12 +2,14 @@
 # some are missing. Sourced by ./run and ./test; safe to run again.
 # clang and its runtime libraries build the fuzz targets (libFuzzer); llvm
 # gives llvm-symbolizer, which turns sanitizer reports into file:line.
+# python3 makes the benchmark data, which the benchmarks' smoke tests need.
 morvane_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation xvfb xauth
     clang libclang-rt-14-dev llvm
+    python3
 )
 
 morvane_install_deps() {
