@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
+#include <limits>
 #include <vector>
 
 #include "app/ansi_validator.h"
@@ -57,8 +58,12 @@ Form1::Form1(const DriveTable& drives, QWidget* parent)
 
     setWindowIcon(iconoVentana());
 
-    TxtBuscar->setValidator(new AnsiValidator(TxtBuscar));
-    TxtReemplazar->setValidator(new AnsiValidator(TxtReemplazar));
+    // The boxes hold text of any length: a long search text is searched as
+    // typed, never cut to the toolkit's default limit of 32,767 characters.
+    for (QLineEdit* box : {TxtBuscar, TxtReemplazar}) {
+        box->setMaxLength(std::numeric_limits<int>::max());
+        box->setValidator(new AnsiValidator(box));
+    }
 
     // Of the option group, Tab reaches only the selected button, at that
     // button's place in the tab order; the arrow keys move within the group.
