@@ -10,8 +10,13 @@ Posicion centrar(float screenWidth, float screenHeight, float windowWidth, float
     return {left, top};
 }
 
-int twipsToPixels(float twips) {
-    return static_cast<int>(std::lround(twips / static_cast<float>(kTwipsPerPixel)));
+float twipsPerPixel(int dotsPerInch) {
+    // Exact in single precision for the usual settings (96, 120, 144, 192).
+    return static_cast<float>(kTwipsPerInch) / static_cast<float>(dotsPerInch);
+}
+
+int twipsToPixels(float twips, int dotsPerInch) {
+    return static_cast<int>(std::lround(twips / twipsPerPixel(dotsPerInch)));
 }
 
 }  // namespace morvane

@@ -6,7 +6,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <limits>
-#include <vector>
 
 #include "app/ansi_validator.h"
 #include "app/centrado.h"
@@ -16,9 +15,6 @@
 #include "app/linea_estado.h"
 #include "app/project_list.h"
 #include "platform/failure.h"
-#include "platform/text.h"
-#include "run/controller.h"
-#include "run/verifica_barra.h"
 #include "ui_form1.h"
 
 static void initResources() {
@@ -26,13 +22,6 @@ static void initResources() {
 }
 
 namespace morvane {
-
-namespace {
-
-constexpr int kCriticalOk = 16;  // OK button, critical icon
-const std::string kCaptionOK = "&OK";
-
-}  // namespace
 
 Form1::Form1(const DriveTable& drives, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
@@ -76,11 +65,12 @@ Form1::Form1(const DriveTable& drives, QWidget* parent)
     Dir1->attach(drives);
 
     // Only these events have handlers; CmdInvertir and CmdImprimir have none.
-    connect(CmdOK, &QPushButton::clicked, this, &Form1::onCmdOkClicked);
-    connect(Drive1, &DriveList::driveChanged, this, &Form1::onDriveChanged);
-    connect(Dir1, &FolderList::pathChanged, this, &Form1::onDirChanged);
-    connect(Dir1, &FolderList::openFailed, this,
-            [this](const QString& description) { browsingFailed(description.toStdString()); });
+    connect(CmdOK, &QPushButton::clicked, this, [this] { logic_.CmdOK_Click(); });
+    connect(Drive1, &DriveList::driveChanged, this, [this] { logic_.driveChanged(); });
+    connect(Dir1, &FolderList::pathChanged, this, [this] { logic_.folderChanged(); });
+    connect(Dir1, &FolderList::openFailed, this, [this](const QString& description) {
+        logic_.folderOpenFailed(description.toStdString());
+    });
 }
 
 Form1::~Form1() = default;
@@ -91,101 +81,11 @@ void Form1::updateOptionFocus() {
     }
 }
 
-void Form1::Form_Load() {
-    // A failure here leaves the window where the platform put it.
-    try {
-        QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-        if (s == nullptr) return;
-        // A window that exists natively knows its frame on most platforms, so
-        // the outer size includes border and title bar where it can.
-        winId();
-        const QRect area = s->geometry();
-        const QSize outer = frameGeometry().size();
-        const float t = static_cast<float>(kTwipsPerPixel);
-        const Posicion p =
-            centrar(static_cast<float>(area.width()) * t, static_cast<float>(area.height()) * t,
-                    static_cast<float>(outer.width()) * t, static_cast<float>(outer.height()) * t);
-        move(area.x() + twipsToPixels(p.left), area.y() + twipsToPixels(p.top));
-    } catch (...) {
-    }
-}
-
-void Form1::Drive1_Change() {
-    Dir1->setPath(Drive1->drive());
-}
-
-void Form1::Dir1_Change() {
-    List1->clear();
-    if (services_ == nullptr) return;
-    std::string ruta = Dir1->path();
-    const std::string prefijo = VerificaBarra(ruta);
-
-    // Collected first and put in order in one go; a listing that fails half
-    // way leaves the list empty.
-    FileServices& files = services_->files;
-    std::vector<std::string> entradas;
-    std::string nombre = files.dir(prefijo + "*.vbp", attr::kNormal);
-    while (!textEquals(nombre, "")) {
-        entradas.push_back(prefijo + nombre);
-        nombre = files.dirNext();
-    }
-    List1->replaceEntries(entradas);
-}
-
-void Form1::browsingFailed(const std::string& description) {
-    List1->clear();
-    Drive1->showDrive(Dir1->drive());
-    if (services_ != nullptr) services_->toolkit.msgBox(description, kCriticalOk);
-}
-
-void Form1::onDriveChanged() {
-    try {
-        Drive1_Change();
-    } catch (const Failure& f) {
-        browsingFailed(f.description());
-    } catch (const std::exception& e) {
-        browsingFailed(e.what());
-    }
-}
-
-void Form1::onDirChanged() {
-    try {
-        Dir1_Change();
-    } catch (const Failure& f) {
-        browsingFailed(f.description());
-    } catch (const std::exception& e) {
-        browsingFailed(e.what());
-    }
-}
-
-void Form1::onCmdOkClicked() {
-    if (services_ == nullptr) return;
-    struct Depth {
-        int& n;
-        explicit Depth(int& d) : n(++d) {}
-        ~Depth() { --n; }
-    } depth(runDepth_);
-    try {
-        CmdOK_Click(*services_);
-    } catch (const ProgramEnded&) {
-        hide();
-        emit programEnded();
-    } catch (const std::exception& e) {
-        // Nothing of a run should get here; if something does, the window lives on.
-        setCmdOkCaption(kCaptionOK);
-        services_->toolkit.msgBox(e.what(), kCriticalOk);
-    }
-}
-
 void Form1::closeEvent(QCloseEvent* event) {
-    // Closing while a run waits for the compiler ends the program as the
-    // cancel does: the same press of CmdOK, which finds "&CANCELAR".
-    if (runDepth_ > 0 && !textEquals(cmdOkCaption(), kCaptionOK)) {
-        event->ignore();
-        onCmdOkClicked();
-        return;
-    }
-    event->accept();
+    // Refused before asking: a close during a run's wait ends the program
+    // from inside closeRequested, with the window still open.
+    event->ignore();
+    if (logic_.closeRequested()) event->accept();
 }
 
 void Form1::showEvent(QShowEvent* event) {
@@ -244,6 +144,56 @@ void Form1::setDetalle(const std::string& caption) {
 
 void Form1::refreshDetalle() {
     lblDetalle->repaint();
+}
+
+std::string Form1::selectedDrive() const {
+    return Drive1->drive();
+}
+
+void Form1::showDrive(char letter) {
+    Drive1->showDrive(letter);
+}
+
+void Form1::setFolderPath(const std::string& path) {
+    Dir1->setPath(path);
+}
+
+void Form1::clearProjects() {
+    List1->clear();
+}
+
+void Form1::setProjects(const std::vector<std::string>& entries) {
+    List1->replaceEntries(entries);
+}
+
+std::optional<PixelRect> Form1::screenArea() {
+    QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (s == nullptr) return std::nullopt;
+    const QRect area = s->geometry();
+    return PixelRect{area.x(), area.y(), area.width(), area.height()};
+}
+
+PixelSize Form1::outerSize() {
+    // A window that exists natively knows its frame on most platforms, so
+    // the outer size includes border and title bar where it can.
+    winId();
+    const QSize outer = frameGeometry().size();
+    return {outer.width(), outer.height()};
+}
+
+int Form1::dotsPerInch() const {
+    // Qt counts in device-independent pixels, which are pixels at 96 dots per
+    // inch whatever the display's scaling.
+    return kStandardDpi;
+}
+
+void Form1::moveWindow(int left, int top) {
+    move(left, top);
+}
+
+void Form1::closeAfterProgramEnded() {
+    hide();
+    emit programEnded();
 }
 
 }  // namespace morvane

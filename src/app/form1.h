@@ -1,13 +1,18 @@
-// Form1, the program's only window: built from its stored description
-// (form1.ui), centred by Form_Load, with the folder browsing that fills the
-// project list. The run sees it only as a MainForm.
+// Form1 on Qt: the program's only window, built from its stored description
+// (form1.ui). It provides the controls (MainForm for the run, FormControls for
+// the window's own behaviour) and hands every event to FormLogic, which holds
+// that behaviour.
 #pragma once
 
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/form_controls.h"
+#include "app/form_logic.h"
 #include "platform/services.h"
 
 class QLabel;
@@ -26,7 +31,7 @@ class DriveTable;
 class FolderList;
 class ProjectList;
 
-class Form1 : public QWidget, public MainForm {
+class Form1 : public QWidget, public MainForm, public FormControls {
     Q_OBJECT
   public:
     explicit Form1(const DriveTable& drives, QWidget* parent = nullptr);
@@ -34,15 +39,14 @@ class Form1 : public QWidget, public MainForm {
 
     // What the window's handlers work with; the window stays inert (no
     // listing, no run) until it has them.
-    void setServices(Services& services) { services_ = &services; }
+    void setServices(Services& services) { logic_.setServices(services); }
 
-    // The load handler: centres the window on its screen, ignoring failures.
-    void Form_Load();
-    // The change handlers of the drive and folder lists. They throw the
-    // platform's failures; the window's events reach them through guards
-    // that show a failure and keep the program running.
-    void Drive1_Change();
-    void Dir1_Change();
+    // The window's handlers (FormLogic): Form_Load centres the window;
+    // Drive1_Change and Dir1_Change throw the platform's failures, and the
+    // window's events reach them through guards that show a failure.
+    void Form_Load() { logic_.Form_Load(); }
+    void Drive1_Change() { logic_.Drive1_Change(); }
+    void Dir1_Change() { logic_.Dir1_Change(); }
 
     // MainForm
     std::string cmdOkCaption() const override;
@@ -57,6 +61,18 @@ class Form1 : public QWidget, public MainForm {
     std::string dirPath() const override;
     void setDetalle(const std::string& caption) override;
     void refreshDetalle() override;
+
+    // FormControls
+    std::string selectedDrive() const override;
+    void showDrive(char letter) override;
+    void setFolderPath(const std::string& path) override;
+    void clearProjects() override;
+    void setProjects(const std::vector<std::string>& entries) override;
+    std::optional<PixelRect> screenArea() override;
+    PixelSize outerSize() override;
+    int dotsPerInch() const override;
+    void moveWindow(int left, int top) override;
+    void closeAfterProgramEnded() override;
 
     // The controls, under their stored names.
     QPushButton* CmdInvertir;
@@ -80,17 +96,10 @@ class Form1 : public QWidget, public MainForm {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void onCmdOkClicked();
     void updateOptionFocus();
-    void onDriveChanged();
-    void onDirChanged();
-    // A drive or folder that could not be read: the list stays empty, the
-    // drive list shows the folder list's drive again, and the user is told.
-    void browsingFailed(const std::string& description);
 
     std::unique_ptr<Ui::Form1> ui_;
-    Services* services_ = nullptr;
-    int runDepth_ = 0;  // calls of CmdOK_Click in progress (a cancel nests in a run)
+    FormLogic logic_{*this, *this};
     bool shownOnce_ = false;
 };
 
