@@ -1,15 +1,11 @@
 #include "platform/host_components.h"
 
 #include <fcntl.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
+#include <cstddef>
 #include <string>
 
 #include "platform/failure.h"
@@ -18,79 +14,67 @@
 namespace morvane {
 namespace {
 
-// Asks for huge pages for the whole 2 MB blocks inside a fresh buffer of a
-// large file's content, before it is first touched: filling it then takes one
-// page fault per 2 MB instead of one per 4 KB, which on a virtual machine is
-// most of the time a search spends on a large file. Only a hint: nothing
-// changes where the host does not follow it.
-void adviseHugePages(char* data, std::size_t size) {
-    constexpr std::uintptr_t kHuge = 2 * 1024 * 1024;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t last = (start + size) & ~(kHuge - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-// A search reads thousands of files whole, one after another. Freed content
-// buffers of up to 32 MB stay with the allocator for the next file instead of
-// going back to the system and being faulted in afresh page by page; larger
-// ones still go back at once, and at most 64 MB of free memory is kept: the
-// state that the allocator's own adaptive thresholds reach after freeing one
-// 32 MB buffer, set from the start.
-bool keepContentBuffers() {
-#ifdef __GLIBC__
-    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-#endif
-    return true;
-}
-
 class HostTextStream : public TextStream {
   public:
-    explicit HostTextStream(int fd) : fd_(fd) {}
+    // `size` is the file's size when it was opened: up to there the stream
+    // knows that more is left without asking the system.
+    HostTextStream(int fd, std::size_t size) : fd_(fd), size_(size) {}
     ~HostTextStream() override { Close(); }
     HostTextStream(const HostTextStream&) = delete;
     HostTextStream& operator=(const HostTextStream&) = delete;
 
+    // Fills the piece up to the size asked for; only the file's end makes it
+    // shorter. Within the size the file had, the piece is made no longer
+    // than what is left of it, so a small file costs no filling of a large
+    // piece; resizing to the size it already has neither frees nor fills.
+    void Read(std::size_t characters, std::string& piece) override {
+        requireOpen();
+        std::size_t room = characters;
+        if (position_ < size_ && size_ - position_ + hasLookahead_ < room) {
+            room = size_ - position_ + hasLookahead_;
+        }
+        piece.resize(room);
+        std::size_t used = takeLookahead(piece.data(), room);
+        while (used < room) {
+            const std::size_t got = readSome(piece.data() + used, room - used);
+            if (got == 0) break;
+            used += got;
+        }
+        piece.resize(used);
+    }
+
+    bool AtEndOfStream() override {
+        requireOpen();
+        if (hasLookahead_) return false;
+        if (ended_) return true;
+        if (position_ < size_) return false;
+        // Past the size the file had: one character more tells, and waits
+        // for the next read. A file that grows meanwhile is read on.
+        if (readSome(&lookahead_, 1) == 0) return true;
+        hasLookahead_ = true;
+        return false;
+    }
+
     // Reads straight into one string sized from the file, so the content is
     // held once and never copied; a file that grows meanwhile is read on.
     std::string ReadAll() override {
-        if (fd_ < 0) throw Failure(err::kBadFileNumber);
-        struct stat st;
-        if (::fstat(fd_, &st) != 0) throw failureFromErrno(errno);
-        const off_t here = ::lseek(fd_, 0, SEEK_CUR);
-        std::size_t expected = 0;
-        if (S_ISREG(st.st_mode) && here >= 0 && st.st_size > here) {
-            expected = static_cast<std::size_t>(st.st_size - here);
-        }
-        std::string content;
-        content.reserve(expected);
-        adviseHugePages(content.data(), expected);
-        // Pipes and the like tell no size: they are read in growing pieces.
-        content.resize(S_ISREG(st.st_mode) ? expected : 64 * 1024);
-        std::size_t used = 0;
+        requireOpen();
+        const std::size_t left = position_ < size_ ? size_ - position_ : 0;
+        std::string content(left + (hasLookahead_ ? 1 : 0), '\0');
+        std::size_t used = takeLookahead(content.data(), content.size());
         while (true) {
-            if (used == content.size()) content.resize(content.size() + content.size() / 2 + 4096);
-            const ssize_t got = ::read(fd_, content.data() + used, content.size() - used);
-            if (got > 0) {
-                used += static_cast<std::size_t>(got);
-                // The expected size is reached: ask once more, without growing
-                // the string, only when a read can still return something.
-                if (used == expected && expected != 0) {
-                    char probe;
-                    const ssize_t more = ::read(fd_, &probe, 1);
-                    if (more == 0) break;
-                    if (more < 0) {
-                        if (errno == EINTR) continue;
-                        throw failureFromErrno(errno);
-                    }
-                    content.resize(content.size() + content.size() / 2 + 4096);
-                    content[used++] = probe;
-                }
+            if (used == content.size()) {
+                // The expected size is reached: grow only when one more
+                // character comes.
+                char probe;
+                if (readSome(&probe, 1) == 0) break;
+                content.resize(content.size() + content.size() / 2 + 4096);
+                content[used++] = probe;
                 continue;
             }
+            const std::size_t got = readSome(content.data() + used, content.size() - used);
             if (got == 0) break;
-            if (errno != EINTR) throw failureFromErrno(errno);
+            used += got;
         }
         content.resize(used);
         return content;
@@ -104,7 +88,47 @@ class HostTextStream : public TextStream {
     }
 
   private:
+    void requireOpen() const {
+        if (fd_ < 0) throw Failure(err::kBadFileNumber);
+    }
+
+    // Hands out the character that AtEndOfStream read ahead, if any.
+    std::size_t takeLookahead(char* into, std::size_t room) {
+        if (!hasLookahead_ || room == 0) return 0;
+        *into = lookahead_;
+        hasLookahead_ = false;
+        return 1;
+    }
+
+    // One read from the system: what it gave, 0 at the file's end.
+    std::size_t readSome(char* into, std::size_t room) {
+        while (true) {
+            const ssize_t got = ::read(fd_, into, room);
+            if (got >= 0) {
+                ended_ = got == 0;
+                position_ += static_cast<std::size_t>(got);
+                return static_cast<std::size_t>(got);
+            }
+            const int error = errno;
+            if ((error == EAGAIN || error == EWOULDBLOCK) && waitFromNowOn()) continue;
+            if (error != EINTR) throw failureFromErrno(error);
+        }
+    }
+
+    // A file system that keeps a plain file opened without blocking from
+    // waiting for it: the flag goes, and the reads wait from here on.
+    bool waitFromNowOn() {
+        const int flags = ::fcntl(fd_, F_GETFL);
+        return flags >= 0 && (flags & O_NONBLOCK) != 0 &&
+               ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    }
+
     int fd_;
+    std::size_t size_;
+    std::size_t position_ = 0;  // characters read from the system so far
+    bool ended_ = false;        // the last read from the system met the end
+    char lookahead_ = 0;
+    bool hasLookahead_ = false;
 };
 
 class HostFileSystemObject : public FileSystemObject {
@@ -116,17 +140,18 @@ class HostFileSystemObject : public FileSystemObject {
         const auto host = drives_.toHost(name);
         // Opened without blocking, so that a pipe cannot hang the program;
         // only a plain file is read (a device could give content without end).
+        // Reads of a plain file wait for the disk whatever the flag, so it
+        // stays set (see readSome).
         const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) throw failureOfPath(errno, host);
-        auto stream = std::make_unique<HostTextStream>(fd);
         struct stat st;
-        if (::fstat(fd, &st) != 0) throw failureFromErrno(errno);
-        if (!S_ISREG(st.st_mode)) throw Failure(err::kPathFileAccess);
-        const int flags = ::fcntl(fd, F_GETFL);
-        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-            throw failureFromErrno(errno);
+        if (::fstat(fd, &st) != 0) {
+            const int error = errno;
+            ::close(fd);
+            throw failureFromErrno(error);
         }
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        auto stream = std::make_unique<HostTextStream>(fd, static_cast<std::size_t>(st.st_size));
+        if (!S_ISREG(st.st_mode)) throw Failure(err::kPathFileAccess);
         return stream;
     }
 
@@ -137,7 +162,6 @@ class HostFileSystemObject : public FileSystemObject {
 }  // namespace
 
 std::unique_ptr<FileSystemObject> HostComponents::createFileSystemObject() {
-    [[maybe_unused]] static const bool kept = keepContentBuffers();
     return std::make_unique<HostFileSystemObject>(drives_);
 }
 

@@ -1,9 +1,9 @@
 // The text-file component on a Linux host: each file-system object opens
-// files through the drive table, and its text stream reads the whole file in
-// one piece.
+// files through the drive table, and its text stream reads the file in pieces
+// of the size asked for, or whole.
 //
-// Provides: OpenTextFile for reading, ReadAll, Close. Does not provide:
-// writing or appending, Unicode files, line-by-line reading.
+// Provides: OpenTextFile for reading, Read, AtEndOfStream, ReadAll, Close.
+// Does not provide: writing or appending, Unicode files, line-by-line reading.
 #pragma once
 
 #include <memory>
@@ -14,11 +14,11 @@
 namespace morvane {
 
 class HostComponents : public Components {
-public:
+  public:
     explicit HostComponents(const DriveTable& drives) : drives_(drives) {}
     std::unique_ptr<FileSystemObject> createFileSystemObject() override;
 
-private:
+  private:
     const DriveTable& drives_;
 };
 

@@ -1,5 +1,5 @@
 // Windows-1252 codec, its letter case, and the case-blind search over ansi
-// bytes that the project search runs over whole files.
+// bytes, over a whole text or over content handed over piece by piece.
 #include "platform/text.h"
 
 #include <array>
@@ -163,26 +163,140 @@ std::size_t foldedPrefix(const unsigned char* h, const unsigned char* foldedNeed
     return i;
 }
 
-// The first start at or after `start` where the folded needle occurs, in time
-// linear in the haystack whatever the texts (Knuth-Morris-Pratt on folded
-// bytes). The fast scan hands over to it when its candidates keep failing
-// late, as a long run of one letter in both texts makes them do.
-std::size_t findFoldedLinear(const unsigned char* base, std::size_t start, std::size_t size,
-                             const unsigned char* folded, std::size_t n) {
-    std::vector<std::size_t> border(n, 0);  // longest proper border of each needle prefix
+// The longest proper border of each prefix of the folded needle: how much of
+// a partial match still stands when the next byte does not continue it.
+std::vector<std::size_t> borderTable(const unsigned char* folded, std::size_t n) {
+    std::vector<std::size_t> border(n, 0);
     for (std::size_t i = 1, k = 0; i < n; ++i) {
         while (k > 0 && folded[i] != folded[k]) k = border[k - 1];
         if (folded[i] == folded[k]) ++k;
         border[i] = k;
     }
-    std::size_t k = 0;
-    for (std::size_t i = start; i < size; ++i) {
-        const unsigned char c = kUpper[base[i]];
-        while (k > 0 && c != folded[k]) k = border[k - 1];
-        if (c == folded[k]) ++k;
-        if (k == n) return i + 1 - n;
+    return border;
+}
+
+// Knuth-Morris-Pratt on folded bytes: goes through [p, end) with `matched`
+// bytes of the needle already matched just before p, in time linear in the
+// bytes whatever the texts. Stops just after the first whole match (then
+// `matched` is n) and returns where it stopped.
+const unsigned char* matchOn(const unsigned char* p, const unsigned char* end,
+                             const unsigned char* folded, std::size_t n,
+                             const std::vector<std::size_t>& border, std::size_t& matched) {
+    for (; p < end; ++p) {
+        const unsigned char c = kUpper[*p];
+        while (matched > 0 && c != folded[matched]) matched = border[matched - 1];
+        if (c == folded[matched]) ++matched;
+        if (matched == n) return p + 1;
     }
-    return std::string_view::npos;
+    return end;
+}
+
+// The first start at or after `start` where the folded needle occurs, in time
+// linear in the haystack. The fast scan hands over to it when its candidates
+// keep failing late, as a long run of one letter in both texts makes them do.
+std::size_t findFoldedLinear(const unsigned char* base, std::size_t start, std::size_t size,
+                             const unsigned char* folded, std::size_t n) {
+    std::size_t matched = 0;
+    const unsigned char* stop =
+        matchOn(base + start, base + size, folded, n, borderTable(folded, n), matched);
+    return matched == n ? static_cast<std::size_t>(stop - base) - n : std::string_view::npos;
+}
+
+// The two positions of the needle that the fast scan tests first: its rarest
+// byte and, for needles of two bytes or more, a second, different position
+// (the same one for a needle of one byte).
+struct Anchors {
+    std::size_t first, second;
+};
+
+Anchors rarestBytes(const unsigned char* folded, std::size_t n) {
+    std::size_t i1 = 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (caseRank(folded[i]) < caseRank(folded[i1])) i1 = i;
+    }
+    std::size_t i2 = i1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i == i1) continue;
+        if (i2 == i1 || caseRank(folded[i]) < caseRank(folded[i2])) i2 = i;
+    }
+    return {i1, i2};
+}
+
+// The fast scan may compare this many bytes per byte it has passed, plus a
+// fixed allowance, before the linear search takes over.
+constexpr std::size_t kWorkPerByte = 4;
+constexpr std::size_t kWorkAllowance = 4096;
+
+// The first start at or after `from` where the folded needle of n bytes
+// occurs in base[0, size), or npos; n is at least 1 and at most size - from.
+// The haystack is folded byte by byte only where a candidate is checked,
+// never copied.
+std::size_t findFolded(const unsigned char* base, std::size_t from, std::size_t size,
+                       const unsigned char* folded, std::size_t n, Anchors anchors) {
+    const std::size_t i1 = anchors.first, i2 = anchors.second;
+    const unsigned char* hay = base + from;
+    const unsigned char* last = base + size - n;  // last possible start
+    const unsigned char a1 = folded[i1], b1 = kOtherCase[folded[i1]];
+
+#if defined(__SSE2__)
+    if (i2 != i1) {
+        // 16 candidate starts at a time: both anchors must match in either case.
+        const unsigned char a2 = folded[i2], b2 = kOtherCase[folded[i2]];
+        const __m128i va1 = _mm_set1_epi8(static_cast<char>(a1));
+        const __m128i vb1 = _mm_set1_epi8(static_cast<char>(b1));
+        const __m128i va2 = _mm_set1_epi8(static_cast<char>(a2));
+        const __m128i vb2 = _mm_set1_epi8(static_cast<char>(b2));
+        const unsigned char* p = hay;
+        std::size_t work = 0;  // bytes compared at candidates so far
+        while (p + 16 <= last + 1) {
+            const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i1));
+            const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i2));
+            const __m128i m1 = _mm_or_si128(_mm_cmpeq_epi8(c1, va1), _mm_cmpeq_epi8(c1, vb1));
+            const __m128i m2 = _mm_or_si128(_mm_cmpeq_epi8(c2, va2), _mm_cmpeq_epi8(c2, vb2));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(m1, m2)));
+            while (mask != 0) {
+                const int bit = __builtin_ctz(mask);
+                const std::size_t agreed = foldedPrefix(p + bit, folded, n);
+                if (agreed == n) return static_cast<std::size_t>(p + bit - base);
+                work += agreed + 1;
+                if (work > kWorkPerByte * static_cast<std::size_t>(p - hay) + kWorkAllowance) {
+                    return findFoldedLinear(base, static_cast<std::size_t>(p + bit - base), size,
+                                            folded, n);
+                }
+                mask &= mask - 1;
+            }
+            p += 16;
+        }
+        // The last few starts, fewer than 16, one by one.
+        for (; p <= last; ++p) {
+            if (foldedPrefix(p, folded, n) == n) return static_cast<std::size_t>(p - base);
+        }
+        return std::string_view::npos;
+    }
+#endif
+
+    // One anchor: memchr finds each spelling of it, the rest is compared. The
+    // next hit of each spelling is kept, so neither part is scanned twice.
+    const unsigned char* end = last + i1 + 1;  // anchors from here on start too late
+    const auto next = [end](const unsigned char* at, unsigned char c) {
+        const auto* q = static_cast<const unsigned char*>(std::memchr(at, c, end - at));
+        return q ? q : end;
+    };
+    const unsigned char* pa = next(hay + i1, a1);
+    const unsigned char* pb = a1 == b1 ? end : next(hay + i1, b1);
+    std::size_t work = 0;  // bytes compared at candidates so far
+    while (true) {
+        const unsigned char* p = pa < pb ? pa : pb;
+        if (p == end) return std::string_view::npos;
+        const std::size_t agreed = foldedPrefix(p - i1, folded, n);
+        if (agreed == n) return static_cast<std::size_t>(p - i1 - base);
+        work += agreed + 1;
+        if (work > kWorkPerByte * static_cast<std::size_t>(p - i1 - hay) + kWorkAllowance) {
+            return findFoldedLinear(base, static_cast<std::size_t>(p - i1 - base), size, folded, n);
+        }
+        if (p == pa) pa = next(p + 1, a1);
+        if (p == pb) pb = next(p + 1, b1);
+    }
 }
 
 }  // namespace
@@ -227,19 +341,13 @@ std::string ansiUpperCase(std::string_view ansi) {
     return out;
 }
 
-// The fast scan may compare this many bytes per byte it has passed, plus a
-// fixed allowance, before the linear search takes over.
-constexpr std::size_t kWorkPerByte = 4;
-constexpr std::size_t kWorkAllowance = 4096;
-
 std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle, std::size_t from) {
     if (from > haystack.size()) return std::string_view::npos;
     if (needle.empty()) return from < haystack.size() ? from : std::string_view::npos;
     const std::size_t n = needle.size();
     if (haystack.size() - from < n) return std::string_view::npos;
 
-    // The needle folded once; the haystack is folded byte by byte only where
-    // a candidate is checked, never copied.
+    // The needle folded once, on the stack when it is short.
     unsigned char smallBuf[64];
     std::string bigBuf;
     unsigned char* folded = smallBuf;
@@ -248,84 +356,48 @@ std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle, s
         folded = reinterpret_cast<unsigned char*>(bigBuf.data());
     }
     for (std::size_t i = 0; i < n; ++i) folded[i] = kUpper[static_cast<unsigned char>(needle[i])];
+    return findFolded(reinterpret_cast<const unsigned char*>(haystack.data()), from,
+                      haystack.size(), folded, n, rarestBytes(folded, n));
+}
 
-    // Anchor on the rarest byte of the needle, and for needles of two bytes or
-    // more on a second, different position as well.
-    std::size_t i1 = 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (caseRank(folded[i]) < caseRank(folded[i1])) i1 = i;
-    }
-    std::size_t i2 = i1;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i == i1) continue;
-        if (i2 == i1 || caseRank(folded[i]) < caseRank(folded[i2])) i2 = i;
-    }
+AnsiNoCaseFinder::AnsiNoCaseFinder(std::string_view needle)
+    : folded_(ansiUpperCase(needle)),
+      border_(borderTable(reinterpret_cast<const unsigned char*>(folded_.data()), folded_.size())) {
+    const Anchors anchors =
+        rarestBytes(reinterpret_cast<const unsigned char*>(folded_.data()), folded_.size());
+    firstAnchor_ = anchors.first;
+    secondAnchor_ = anchors.second;
+}
 
-    const auto* base = reinterpret_cast<const unsigned char*>(haystack.data());
-    const unsigned char* hay = base + from;
-    const unsigned char* last = base + haystack.size() - n;  // last possible start
-    const unsigned char a1 = folded[i1], b1 = kOtherCase[folded[i1]];
+bool AnsiNoCaseFinder::feed(std::string_view piece) {
+    if (found_ || piece.empty()) return found_;
+    const std::size_t n = folded_.size();
+    if (n == 0) return found_ = true;
+    const auto* folded = reinterpret_cast<const unsigned char*>(folded_.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+    const unsigned char* end = p + piece.size();
+    // The most of one occurrence that can lie on either side of a border.
+    const std::size_t side = n - 1;
 
-#if defined(__SSE2__)
-    if (i2 != i1) {
-        // 16 candidate starts at a time: both anchors must match in either case.
-        const unsigned char a2 = folded[i2], b2 = kOtherCase[folded[i2]];
-        const __m128i va1 = _mm_set1_epi8(static_cast<char>(a1));
-        const __m128i vb1 = _mm_set1_epi8(static_cast<char>(b1));
-        const __m128i va2 = _mm_set1_epi8(static_cast<char>(a2));
-        const __m128i vb2 = _mm_set1_epi8(static_cast<char>(b2));
-        const unsigned char* p = hay;
-        std::size_t work = 0;  // bytes compared at candidates so far
-        while (p + 16 <= last + 1) {
-            const __m128i c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i1));
-            const __m128i c2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i2));
-            const __m128i m1 = _mm_or_si128(_mm_cmpeq_epi8(c1, va1), _mm_cmpeq_epi8(c1, vb1));
-            const __m128i m2 = _mm_or_si128(_mm_cmpeq_epi8(c2, va2), _mm_cmpeq_epi8(c2, vb2));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(m1, m2)));
-            while (mask != 0) {
-                const int bit = __builtin_ctz(mask);
-                const std::size_t agreed = foldedPrefix(p + bit, folded, n);
-                if (agreed == n) return static_cast<std::size_t>(p + bit - base);
-                work += agreed + 1;
-                if (work > kWorkPerByte * static_cast<std::size_t>(p - hay) + kWorkAllowance) {
-                    return findFoldedLinear(base, static_cast<std::size_t>(p + bit - base),
-                                            haystack.size(), folded, n);
-                }
-                mask &= mask - 1;
-            }
-            p += 16;
-        }
-        // The last few starts, fewer than 16, one by one.
-        for (; p <= last; ++p) {
-            if (foldedPrefix(p, folded, n) == n) return static_cast<std::size_t>(p - base);
-        }
-        return std::string_view::npos;
+    if (piece.size() <= side) {
+        // A piece this short holds no whole occurrence: it can only continue one.
+        matchOn(p, end, folded, n, border_, matched_);
+        return found_ = matched_ == n;
     }
-#endif
-
-    // One anchor: memchr finds each spelling of it, the rest is compared. The
-    // next hit of each spelling is kept, so neither part is scanned twice.
-    const unsigned char* end = last + i1 + 1;  // anchors from here on start too late
-    const auto next = [end](const unsigned char* from, unsigned char c) {
-        const auto* q = static_cast<const unsigned char*>(std::memchr(from, c, end - from));
-        return q ? q : end;
-    };
-    const unsigned char* pa = next(hay + i1, a1);
-    const unsigned char* pb = a1 == b1 ? end : next(hay + i1, b1);
-    std::size_t work = 0;  // bytes compared at candidates so far
-    while (true) {
-        const unsigned char* p = pa < pb ? pa : pb;
-        if (p == end) return std::string_view::npos;
-        const std::size_t agreed = foldedPrefix(p - i1, folded, n);
-        if (agreed == n) return static_cast<std::size_t>(p - i1 - base);
-        work += agreed + 1;
-        if (work > kWorkPerByte * static_cast<std::size_t>(p - i1 - hay) + kWorkAllowance) {
-            return findFoldedLinear(base, static_cast<std::size_t>(p - i1 - base), haystack.size(),
-                                    folded, n);
-        }
-        if (p == pa) pa = next(p + 1, a1);
-        if (p == pb) pb = next(p + 1, b1);
+    // An occurrence begun before this piece ends within its first n - 1 bytes.
+    if (matched_ > 0) {
+        matchOn(p, p + side, folded, n, border_, matched_);
+        if (matched_ == n) return found_ = true;
     }
+    if (findFolded(p, 0, piece.size(), folded, n, {firstAnchor_, secondAnchor_}) !=
+        std::string_view::npos) {
+        return found_ = true;
+    }
+    // What may begin an occurrence in the next piece lies in the last n - 1
+    // bytes of this one.
+    matched_ = 0;
+    matchOn(end - side, end, folded, n, border_, matched_);
+    return false;
 }
 
 char32_t caseKeyAt(std::string_view utf8, std::size_t& pos) {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvane {
 
@@ -34,6 +35,27 @@ std::string ansiUpperCase(std::string_view ansi);
 // `from` when `from` lies inside the haystack.
 std::size_t findAnsiNoCase(std::string_view haystack, std::string_view needle,
                            std::size_t from = 0);
+
+// Whether `needle` occurs in content handed over piece by piece, comparing
+// Windows-1252 bytes without regard to letter case as findAnsiNoCase does:
+// an occurrence may cross any border between pieces, and the needle may be
+// longer than a piece. An empty needle occurs in any content that is not
+// empty. Keeps only the needle and a table of its length, never a piece.
+class AnsiNoCaseFinder {
+  public:
+    explicit AnsiNoCaseFinder(std::string_view needle);
+    // Looks through the next piece of the content; whether the needle has
+    // occurred so far.
+    bool feed(std::string_view piece);
+    bool found() const { return found_; }
+
+  private:
+    std::string folded_;               // the needle in upper case
+    std::vector<std::size_t> border_;  // where a partial match goes on after a mismatch
+    std::size_t firstAnchor_ = 0, secondAnchor_ = 0;  // positions the fast scan tests first
+    std::size_t matched_ = 0;  // how much of the needle the content so far ends with
+    bool found_ = false;
+};
 
 // Equality of two UTF-8 texts without regard to letter case: characters of the
 // code page compare by its case pairs, every other character exactly.

@@ -1,9 +1,13 @@
-// The text-file component: OpenTextFile for reading and ReadAll.
+// The text-file component: OpenTextFile for reading, ReadAll, and reading in
+// pieces with Read and AtEndOfStream.
 #include "platform/host_components.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -99,6 +103,106 @@ TEST(HostComponents, EachObjectAndStreamStandsAlone) {
     } catch (const Failure& f) {
         EXPECT_EQ(f.number(), err::kBadFileNumber);
     }
+}
+
+// Reading in pieces: each piece as long as asked for, only the last one
+// shorter, and the end known right after the last character, also when the
+// file's length is a whole number of pieces.
+struct Pieces {
+    const char* name;
+    std::size_t fileSize;
+    std::size_t pieceSize;
+};
+
+void PrintTo(const Pieces& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ReadInPieces : public ::testing::TestWithParam<Pieces> {};
+
+TEST_P(ReadInPieces, GivesTheExactBytesInPiecesOfTheSizeAskedFor) {
+    const Pieces& c = GetParam();
+    TempDrive drive;
+    HostComponents components(drive.drives());
+    std::string bytes;
+    for (std::size_t i = 0; i < c.fileSize; ++i) bytes.push_back(static_cast<char>(i * 7 % 251));
+    writeBytes(drive.host("Proyectos/Ventas.vbp"), bytes);
+    auto stream = components.createFileSystemObject()->OpenTextFile("C:\\Proyectos\\Ventas.vbp", 1);
+    std::string read, piece = "left over from before";
+    while (!stream->AtEndOfStream()) {
+        stream->Read(c.pieceSize, piece);
+        const std::size_t left = c.fileSize - read.size();
+        ASSERT_EQ(piece.size(), std::min(c.pieceSize, left)) << "after " << read.size();
+        read += piece;
+    }
+    EXPECT_EQ(read, bytes);
+    stream->Read(c.pieceSize, piece);
+    EXPECT_EQ(piece, "");  // nothing after the end
+    EXPECT_TRUE(stream->AtEndOfStream());
+    stream->Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReadInPieces,
+    ::testing::Values(Pieces{"EmptyFile", 0, 16}, Pieces{"OneByte", 1, 16},
+                      Pieces{"ShorterThanAPiece", 15, 16}, Pieces{"ExactlyOnePiece", 16, 16},
+                      Pieces{"OneByteMore", 17, 16}, Pieces{"WholePieces", 64, 16},
+                      Pieces{"OneBytePieces", 5, 1}, Pieces{"LargePieces", 300000, 128 * 1024},
+                      Pieces{"LargeWholePieces", 256 * 1024, 128 * 1024}),
+    [](const ::testing::TestParamInfo<Pieces>& info) { return std::string(info.param.name); });
+
+TEST(HostComponents, PiecesAndTheRestReadTogetherGiveTheFile) {
+    TempDrive drive;
+    HostComponents components(drive.drives());
+    writeBytes(drive.host("a.vbp"), "Type=Exe\r\nName=\"Ventas\"\r\n");
+    auto stream = components.createFileSystemObject()->OpenTextFile("C:\\a.vbp", 1);
+    std::string piece;
+    stream->Read(10, piece);
+    EXPECT_EQ(piece, "Type=Exe\r\n");
+    EXPECT_FALSE(stream->AtEndOfStream());
+    EXPECT_EQ(stream->ReadAll(), "Name=\"Ventas\"\r\n");
+    EXPECT_TRUE(stream->AtEndOfStream());
+}
+
+// A file that grows while it is read is read on, in pieces as whole.
+TEST(HostComponents, AFileThatGrowsIsReadOn) {
+    TempDrive drive;
+    HostComponents components(drive.drives());
+    const auto host = drive.host("a.vbp");
+    writeBytes(host, "uno");
+    auto pieces = components.createFileSystemObject()->OpenTextFile("C:\\a.vbp", 1);
+    auto whole = components.createFileSystemObject()->OpenTextFile("C:\\a.vbp", 1);
+    std::string piece;
+    pieces->Read(3, piece);
+    EXPECT_EQ(piece, "uno");
+    {
+        std::ofstream out(host, std::ios::binary | std::ios::app);
+        out << "dos";
+    }
+    EXPECT_FALSE(pieces->AtEndOfStream());
+    pieces->Read(100, piece);
+    EXPECT_EQ(piece, "dos");
+    EXPECT_TRUE(pieces->AtEndOfStream());
+    EXPECT_EQ(whole->ReadAll(), "unodos");
+}
+
+TEST(HostComponents, AClosedStreamReadsNothing) {
+    TempDrive drive;
+    HostComponents components(drive.drives());
+    writeBytes(drive.host("a.vbp"), "uno");
+    auto stream = components.createFileSystemObject()->OpenTextFile("C:\\a.vbp", 1);
+    stream->Close();
+    const auto failureOf = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const Failure& f) {
+            return f.number();
+        }
+        return 0;
+    };
+    std::string piece;
+    EXPECT_EQ(failureOf([&] { stream->Read(10, piece); }), err::kBadFileNumber);
+    EXPECT_EQ(failureOf([&] { stream->AtEndOfStream(); }), err::kBadFileNumber);
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
-// Windows-1252 conversion, its letter case, and the case-blind comparisons.
+// Windows-1252 conversion, its letter case, and the case-blind comparisons,
+// over whole texts and over content handed over piece by piece.
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "case_names.h"
 #include "platform/failure.h"
@@ -225,6 +229,137 @@ TEST(AnsiText, LongSearchesAgreeWithSearchingUpperCasedCopies) {
                   ansiUpperCase(haystack).find(ansiUpperCase(needle), from))
             << "round " << round;
     }
+}
+
+// Content handed to the piece-by-piece search: each case is tried with every
+// cut of the content into two pieces and with pieces of every fixed size, so
+// that every occurrence lies across a border in some of the tries.
+struct PieceSearch {
+    const char* name;
+    std::string content;  // ansi bytes
+    std::string needle;   // ansi bytes
+    bool found;
+};
+
+void PrintTo(const PieceSearch& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// Whether the finder finds the needle when the content comes in `pieces`.
+bool findInPieces(const std::string& needle, const std::vector<std::string_view>& pieces) {
+    AnsiNoCaseFinder finder(needle);
+    bool reported = false;
+    for (const std::string_view piece : pieces) reported = finder.feed(piece);
+    EXPECT_EQ(reported, finder.found());
+    return finder.found();
+}
+
+class PieceByPieceSearch : public ::testing::TestWithParam<PieceSearch> {};
+
+TEST_P(PieceByPieceSearch, FindsAcrossEveryBorder) {
+    const PieceSearch& c = GetParam();
+    const std::string_view content = c.content;
+    ASSERT_EQ(findAnsiNoCase(c.content, c.needle) != npos, c.found) << "the case itself";
+    for (std::size_t cut = 0; cut <= content.size(); ++cut) {
+        EXPECT_EQ(findInPieces(c.needle, {content.substr(0, cut), content.substr(cut)}), c.found)
+            << "cut after " << cut << " bytes";
+    }
+    for (std::size_t size = 1; size <= content.size(); ++size) {
+        std::vector<std::string_view> pieces;
+        for (std::size_t at = 0; at < content.size(); at += size) {
+            pieces.push_back(content.substr(at, size));
+        }
+        EXPECT_EQ(findInPieces(c.needle, pieces), c.found) << "pieces of " << size << " bytes";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PieceByPieceSearch,
+    ::testing::Values(
+        PieceSearch{"SameCase", "Name=\"Ventas\"", "Ventas", true},
+        PieceSearch{"OtherCase", "Name=\"VENTAS\"", "ventas", true},
+        PieceSearch{"Absent", "Name=\"Compras\"", "Ventas", false},
+        PieceSearch{"OnlyAPrefixAtTheEnd", "Name=\"Venta", "ventas", false},
+        PieceSearch{"OnlyASuffixAtTheStart", "entas\"", "ventas", false},
+        PieceSearch{"WholeContent", "ventas", "VENTAS", true},
+        PieceSearch{"OneByteNeedle", "abcdefgh", "H", true},
+        // Accented letters of the code page, in both cases, wherever the cut falls.
+        PieceSearch{"EnyeBothCases", "el a\xF1o y el A\xD1O", "A\xD1O Y", true},
+        PieceSearch{"AccentedCapitals", "CANCI\xD3N \xC9XITO", "canci\xF3n \xE9xito", true},
+        PieceSearch{"CaronLigatureAndY", "x\x9A\x9C\x9E\xFFx", "\x8A\x8C\x8E\x9F", true},
+        PieceSearch{"AccentDiffers", "canci\xF3n", "cancion", false},
+        PieceSearch{"DivisionSignHasNoCase",
+                    "a\xD7"
+                    "b",
+                    "A\xF7"
+                    "B",
+                    false},
+        // Partial matches that fail at a border and start again inside it.
+        PieceSearch{"RestartsInsideAPartialMatch", "aaaab", "AAAB", true},
+        PieceSearch{"OverlappingPrefixes", "abababac", "ABABAC", true},
+        PieceSearch{"OverlappingPrefixesAbsent", "abababab", "ABABAC", false},
+        PieceSearch{"LineEndsAreBytes", "Ventas\r\nCompras", "s\r\nc", true},
+        PieceSearch{"NulBytes", std::string("a\0b\0c", 5), std::string("B\0C", 3), true},
+        // Longer than every piece of the second half of the tries.
+        PieceSearch{"NeedleLongerThanPieces", "Type=Exe\r\nStartup=\"Sub Main\"\r\nName=\"Ventas\"",
+                    "STARTUP=\"SUB MAIN\"\r\nNAME=\"VENTAS\"", true},
+        PieceSearch{"NeedleLongerThanPiecesOneByteOff", "Startup=\"Sub Main\"\r\nName=\"Ventas\"",
+                    "STARTUP=\"SUB MAIN\"\r\nNAME=\"VENTAZ\"", false},
+        PieceSearch{"NeedleLongerThanContent", "Vent", "Ventas", false},
+        // An empty needle is found in any content that is not empty.
+        PieceSearch{"EmptyNeedle", "x", "", true}, PieceSearch{"EmptyContent", "", "x", false},
+        PieceSearch{"EmptyNeedleEmptyContent", "", "", false}),
+    [](const ::testing::TestParamInfo<PieceSearch>& i) { return std::string(i.param.name); });
+
+TEST(PieceByPieceSearch, EmptyPiecesChangeNothing) {
+    AnsiNoCaseFinder finder("ab");
+    EXPECT_FALSE(finder.feed(""));
+    EXPECT_FALSE(finder.feed("xa"));
+    EXPECT_FALSE(finder.feed(""));
+    EXPECT_TRUE(finder.feed("B"));
+    EXPECT_TRUE(finder.feed("zz"));  // once found, found for good
+    AnsiNoCaseFinder empty("");
+    EXPECT_FALSE(empty.feed(""));
+    EXPECT_TRUE(empty.feed("x"));
+}
+
+// Random contents cut into random pieces, against the whole-content search,
+// with needles short and long, cut out of the content (their letter case
+// changed here and there) or made up; partial matches of periodic needles
+// across borders are common over so few letters.
+TEST(PieceByPieceSearch, AgreesWithTheWholeContentSearch) {
+    std::mt19937 random(20261211);
+    const std::string alphabet = "aAbB\xF1\xD1\xFF\x9F\r\n";
+    int found = 0, notFound = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string content(random() % 3000, ' ');
+        for (char& c : content) c = alphabet[random() % alphabet.size()];
+        std::string needle;
+        const std::size_t length = round % 10 == 0 ? 100 + random() % 400 : 1 + random() % 12;
+        if (round % 2 == 0 && content.size() > length) {
+            needle = content.substr(random() % (content.size() - length), length);
+            for (char& c : needle) {
+                if (random() % 3 == 0)
+                    c = static_cast<char>(ansiUpper(static_cast<unsigned char>(c)));
+            }
+        } else {
+            for (std::size_t i = 0; i < length; ++i) needle.push_back(alphabet[random() % 4]);
+        }
+        std::vector<std::string_view> pieces;
+        const std::size_t largest = 1 + random() % 600;
+        for (std::size_t at = 0; at < content.size();) {
+            const std::size_t size = std::min(content.size() - at, 1 + random() % largest);
+            pieces.push_back(std::string_view(content).substr(at, size));
+            at += size;
+        }
+        const bool expected = findAnsiNoCase(content, needle) != npos;
+        ASSERT_EQ(findInPieces(needle, pieces), expected)
+            << "round " << round << ": needle of " << needle.size() << " bytes in "
+            << content.size() << ", pieces up to " << largest;
+        expected ? ++found : ++notFound;
+    }
+    EXPECT_GT(found, 1000);
+    EXPECT_GT(notFound, 1000);
 }
 
 struct Trim {

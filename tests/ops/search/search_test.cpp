@@ -1,7 +1,8 @@
 // BuscaCadena over real files: whether a file holds a text, ignoring letter
-// case by the code page; an empty text in empty and non-empty files; failures
-// passed out unaltered; a new file-system object per call, released with its
-// stream on every way out; the file never changed.
+// case by the code page, wherever the text lies against the borders of the
+// pieces the file is read in; an empty text in empty and non-empty files;
+// failures passed out unaltered; a new file-system object per call, released
+// with its stream on every way out; the file read to its end and never changed.
 #include "ops/search.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -19,6 +19,7 @@
 #include "platform/host_components.h"
 #include "platform/text.h"
 #include "support/temp_drive.h"
+#include "watched_components.h"
 
 namespace morvane {
 namespace {
@@ -26,65 +27,8 @@ namespace {
 using testing::TempDrive;
 using testing::writeBytes;
 
-// The host component, watched: how many objects and streams were made and are
-// still alive, which calls they got, and a read failure on demand.
-struct Watch {
-    int objects = 0, liveObjects = 0;
-    int streams = 0, liveStreams = 0, closes = 0;
-    std::vector<std::pair<std::string, int>> opens;
-    std::optional<Failure> readFailure;
-};
-
-class WatchedStream : public TextStream {
-  public:
-    WatchedStream(std::unique_ptr<TextStream> inner, Watch& w) : inner_(std::move(inner)), w_(w) {
-        ++w_.streams;
-        ++w_.liveStreams;
-    }
-    ~WatchedStream() override { --w_.liveStreams; }
-    std::string ReadAll() override {
-        if (w_.readFailure) throw *w_.readFailure;
-        return inner_->ReadAll();
-    }
-    void Close() override {
-        ++w_.closes;
-        inner_->Close();
-    }
-
-  private:
-    std::unique_ptr<TextStream> inner_;
-    Watch& w_;
-};
-
-class WatchedObject : public FileSystemObject {
-  public:
-    WatchedObject(std::unique_ptr<FileSystemObject> inner, Watch& w)
-        : inner_(std::move(inner)), w_(w) {
-        ++w_.objects;
-        ++w_.liveObjects;
-    }
-    ~WatchedObject() override { --w_.liveObjects; }
-    std::unique_ptr<TextStream> OpenTextFile(const std::string& name, int ioMode) override {
-        w_.opens.emplace_back(name, ioMode);
-        return std::make_unique<WatchedStream>(inner_->OpenTextFile(name, ioMode), w_);
-    }
-
-  private:
-    std::unique_ptr<FileSystemObject> inner_;
-    Watch& w_;
-};
-
-class WatchedComponents : public Components {
-  public:
-    explicit WatchedComponents(Components& inner) : inner_(inner) {}
-    Watch watch;
-    std::unique_ptr<FileSystemObject> createFileSystemObject() override {
-        return std::make_unique<WatchedObject>(inner_.createFileSystemObject(), watch);
-    }
-
-  private:
-    Components& inner_;
-};
+using testing::Watch;
+using testing::WatchedComponents;
 
 struct SearchFixture {
     TempDrive drive;
@@ -159,6 +103,109 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"EmptyTextInAFile", "Type=Exe\r\n", "", true},
                       Case{"TextInEmptyFile", "", "a", false}),
     [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.name); });
+
+// Content of `size` bytes made of `pattern` over and over.
+std::string filler(const std::string& pattern, std::size_t size) {
+    std::string out;
+    while (out.size() < size) out += pattern;
+    out.resize(size);
+    return out;
+}
+
+// A text placed across the borders between the pieces the search reads: its
+// first byte the first of a piece, its last byte the last of a piece, and
+// every split between, at the first border and at the second. Beside it the
+// same text one byte off, which must never be found.
+struct BorderCase {
+    const char* name;
+    std::string buscar;   // as the run passes it (UTF-8)
+    std::string inFile;   // the text as the file holds it (ansi, another letter case)
+    std::string oneOff;   // the same with one byte changed
+    std::string pattern;  // what the rest of the file is made of
+};
+
+void PrintTo(const BorderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AcrossPieces : public ::testing::TestWithParam<BorderCase> {};
+
+TEST_P(AcrossPieces, FindsTheTextWhereverTheBorderFalls) {
+    const BorderCase& c = GetParam();
+    SearchFixture f;
+    const std::size_t n = c.inFile.size();
+    ASSERT_EQ(c.oneOff.size(), n);
+    for (const std::size_t border : {kSearchPieceSize, 2 * kSearchPieceSize}) {
+        // k bytes of the text before the border: 0 puts its first byte first
+        // in a piece, n puts its last byte last in one.
+        for (std::size_t k = 0; k <= n; ++k) {
+            SCOPED_TRACE(::testing::Message()
+                         << "border " << border << ", " << k << " bytes of the text before it");
+            const std::size_t start = border - k;
+            const std::string before = filler(c.pattern, start);
+            const std::string after = filler(c.pattern, 3 * kSearchPieceSize - start - n);
+            const std::string path = f.write("Borde.vbp", before + c.inFile + after);
+            EXPECT_TRUE(BuscaCadena(f.components, path, c.buscar));
+            f.write("Borde.vbp", before + c.oneOff + after);
+            EXPECT_FALSE(BuscaCadena(f.components, path, c.buscar));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BuscaCadena, AcrossPieces,
+    ::testing::Values(BorderCase{"Plain", "Ventas", "VENTAS", "VENTAZ", "v"},
+                      BorderCase{"OneCharacter", "q", "Q", "x", "x"},
+                      BorderCase{"EnyeLowerInFile", "AÑO", "a\xF1o",
+                                 "a\xF1"
+                                 "a",
+                                 "a"},
+                      BorderCase{"EnyeUpperInFile", "año", "A\xD1O",
+                                 "A\xD1"
+                                 "A",
+                                 "a"},
+                      BorderCase{"AccentedLetters", "CANCIÓN ÉXITO", "canci\xF3n \xE9xito",
+                                 "canci\xF3n \xE9xita", " "},
+                      BorderCase{"CaronLigatureAndY", "šœžÿ", "\x8A\x8C\x8E\x9F",
+                                 "\x8A\x8C\x8E\xFE", "x"},
+                      BorderCase{"LineEndInside", "s\r\nNAME", "S\r\nname", "S\r\nnamf", " \r\n"},
+                      BorderCase{"PeriodicText", "ABABAC", "ababac", "ababab", "ab"}),
+    [](const ::testing::TestParamInfo<BorderCase>& i) { return std::string(i.param.name); });
+
+// A search text longer than a piece, over three pieces: found, and not found
+// when one byte is off at its start, on either side of a border or at its end.
+TEST(BuscaCadena, FindsATextLongerThanAPiece) {
+    SearchFixture f;
+    const std::string texto = filler(
+        "Compa\xF1\xED"
+        "a de Ventas del A\xF1o; ",
+        kSearchPieceSize + kSearchPieceSize / 2 + 5000);
+    const std::string buscar = ansiToUtf8(ansiUpperCase(texto));
+    const std::size_t start = kSearchPieceSize / 2;
+    const std::string before = filler("x", start), after = filler("x", kSearchPieceSize);
+    const std::string path = f.write("Largo.vbp", before + texto + after);
+    EXPECT_TRUE(BuscaCadena(f.components, path, buscar));
+    for (const std::size_t off : {std::size_t{0}, kSearchPieceSize - start,
+                                  2 * kSearchPieceSize - start - 1, texto.size() - 1}) {
+        ASSERT_LT(off, texto.size());
+        SCOPED_TRACE(::testing::Message() << "byte " << off << " off");
+        std::string changed = texto;
+        changed[off] = '#';
+        f.write("Largo.vbp", before + changed + after);
+        EXPECT_FALSE(BuscaCadena(f.components, path, buscar));
+    }
+}
+
+// The text is found in the first piece, and the file is still read to its
+// end: only then is the answer known to stand.
+TEST(BuscaCadena, ReadsTheWholeFileAfterAnEarlyFind) {
+    SearchFixture f;
+    const std::string path = f.write("A.vbp", "Ventas" + filler("x", 3 * kSearchPieceSize - 6));
+    EXPECT_TRUE(BuscaCadena(f.components, path, "VENTAS"));
+    EXPECT_EQ(f.components.watch.pieces, 3);
+    EXPECT_TRUE(f.components.watch.sawTheEnd);
+    EXPECT_EQ(f.components.watch.closes, 1);
+}
 
 // The letter case of the code page, written out on its own for the check.
 unsigned char foldForCheck(unsigned char b) {
