@@ -3,6 +3,8 @@
 # clang and its runtime libraries build the fuzz targets (libFuzzer); llvm
 # gives llvm-symbolizer, which turns sanitizer reports into file:line.
 # python3 makes the benchmark data, which the benchmarks' smoke tests need.
+# The mingw-w64 cross compiler, GoogleTest's sources and Wine build the
+# Windows program and run its tests; python3-pefile reads an exe's imports.
 morvane_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
@@ -10,6 +12,7 @@ morvane_packages=(
     fonts-liberation xvfb xauth
     clang libclang-rt-14-dev llvm
     python3
+    g++-mingw-w64-x86-64-posix googletest wine wine64 python3-pefile
 )
 
 morvane_install_deps() {

@@ -1,0 +1,20 @@
+#include "platform/win/long_path.h"
+
+namespace morvane {
+namespace {
+
+// Folders must leave room for an 8.3 name below them, hence 248, not 260.
+constexpr std::size_t kClassicLimit = 248;
+
+}  // namespace
+
+std::wstring apiPath(const std::filesystem::path& hostPath) {
+    // The \\?\ form takes no `/`, `.` or `..`: the path is made plain first.
+    std::wstring path = hostPath.lexically_normal().native();
+    if (path.size() < kClassicLimit || path.starts_with(L"\\\\?\\")) return path;
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+    if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;  // a relative path has no long form
+}
+
+}  // namespace morvane

@@ -1,0 +1,14 @@
+// Host paths as the wide file API takes them. A path longer than the classic
+// limit of 260 characters is given in its \\?\ form, which Windows passes to
+// the file system without that limit; shorter ones are given as they are, so
+// that Windows still applies its usual name rules to them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace morvane {
+
+std::wstring apiPath(const std::filesystem::path& hostPath);
+
+}  // namespace morvane
