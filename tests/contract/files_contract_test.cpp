@@ -49,6 +49,10 @@ struct LineCase {
     std::vector<std::string> lines;
 };
 
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
 class LineReading : public Files, public ::testing::WithParamInterface<LineCase> {};
 
 TEST_P(LineReading, GivesTheLinesOfTheFile) {
@@ -125,6 +129,10 @@ struct MisuseCase {
     std::function<void(FileServices&, const HostFolder&)> action;
     int failure;
 };
+
+void PrintTo(const MisuseCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class Misuse : public Files, public ::testing::WithParamInterface<MisuseCase> {};
 
