@@ -3,19 +3,24 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <limits>
+#include <stdexcept>
+#include <string>
 
 #include "app/ansi_validator.h"
 #include "app/centrado.h"
 #include "app/drive_list.h"
 #include "app/folder_list.h"
+#include "app/form_description.h"
+#include "app/form_widgets.h"
 #include "app/icono.h"
 #include "app/linea_estado.h"
 #include "app/project_list.h"
 #include "platform/failure.h"
-#include "ui_form1.h"
 
 static void initResources() {
     Q_INIT_RESOURCE(morvane);
@@ -23,36 +28,46 @@ static void initResources() {
 
 namespace morvane {
 
-Form1::Form1(const DriveTable& drives, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
+namespace {
+
+// The widget made for a control of the description.
+template <typename Widget>
+Widget* control(QWidget& window, const char* name, int index = -1) {
+    const ControlDescription* c = findControl(form1Description(), name, index);
+    Widget* w = c == nullptr
+                    ? nullptr
+                    : window.findChild<Widget*>(objectNameOf(*c), Qt::FindDirectChildrenOnly);
+    if (w == nullptr) throw std::logic_error(std::string("Form1 has no control ") + name);
+    return w;
+}
+
+}  // namespace
+
+Form1::Form1(const DriveTable& drives, QWidget* parent) : QWidget(parent) {
     initResources();
     // The window's font is the target desktop's own (MS Sans Serif, 8 pt),
     // for which the captions were sized; on Linux a sans of the same metrics
     // stands in, so that no caption is cut off.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    ui_->setupUi(this);
-    CmdInvertir = ui_->CmdInvertir;
-    CmdImprimir = ui_->CmdImprimir;
-    CmdOK = ui_->CmdOK;
-    OptTipo = {ui_->OptTipo_0, ui_->OptTipo_1, ui_->OptTipo_2, ui_->OptTipo_3};
-    TxtBuscar = ui_->TxtBuscar;
-    TxtReemplazar = ui_->TxtReemplazar;
-    Dir1 = ui_->Dir1;
-    Drive1 = ui_->Drive1;
-    List1 = ui_->List1;
-    lblDetalle = ui_->lblDetalle;
-    Label1 = {ui_->Label1_0, ui_->Label1_1};
+    buildWidgets(*this, form1Description());
+    CmdInvertir = control<QPushButton>(*this, "CmdInvertir");
+    CmdImprimir = control<QPushButton>(*this, "CmdImprimir");
+    CmdOK = control<QPushButton>(*this, "CmdOK");
+    for (int i = 0; i < static_cast<int>(OptTipo.size()); ++i)
+        OptTipo[static_cast<std::size_t>(i)] = control<QRadioButton>(*this, "OptTipo", i);
+    TxtBuscar = control<QLineEdit>(*this, "TxtBuscar");
+    TxtReemplazar = control<QLineEdit>(*this, "TxtReemplazar");
+    Dir1 = control<FolderList>(*this, "Dir1");
+    Drive1 = control<DriveList>(*this, "Drive1");
+    List1 = control<ProjectList>(*this, "List1");
+    lblDetalle = control<QLabel>(*this, "lblDetalle");
+    Label1 = {control<QLabel>(*this, "Label1", 0), control<QLabel>(*this, "Label1", 1)};
     PintorDetalle::instalar(lblDetalle);
 
     setWindowIcon(iconoVentana());
 
-    // The boxes hold text of any length: a long search text is searched as
-    // typed, never cut to the toolkit's default limit of 32,767 characters.
-    for (QLineEdit* box : {TxtBuscar, TxtReemplazar}) {
-        box->setMaxLength(std::numeric_limits<int>::max());
-        box->setValidator(new AnsiValidator(box));
-    }
+    for (QLineEdit* box : {TxtBuscar, TxtReemplazar}) box->setValidator(new AnsiValidator(box));
 
     // Of the option group, Tab reaches only the selected button, at that
     // button's place in the tab order; the arrow keys move within the group.
@@ -92,7 +107,10 @@ void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        List1->setFocus(Qt::OtherFocusReason);
+        // The control first in the tab order has the focus at start.
+        const ControlDescription* first = tabOrder(form1Description()).front();
+        findChild<QWidget*>(objectNameOf(*first), Qt::FindDirectChildrenOnly)
+            ->setFocus(Qt::OtherFocusReason);
     }
 }
 

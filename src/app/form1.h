@@ -1,5 +1,5 @@
 // Form1 on Qt: the program's only window, built from its stored description
-// (form1.ui). It provides the controls (MainForm for the run, FormControls for
+// (form1Description). It provides the controls (MainForm for the run, FormControls for
 // the window's own behaviour) and hands every event to FormLogic, which holds
 // that behaviour.
 #pragma once
@@ -19,10 +19,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-
-namespace Ui {
-class Form1;
-}
 
 namespace morvane {
 
@@ -98,7 +94,6 @@ class Form1 : public QWidget, public MainForm, public FormControls {
   private:
     void updateOptionFocus();
 
-    std::unique_ptr<Ui::Form1> ui_;
     FormLogic logic_{*this, *this};
     bool shownOnce_ = false;
 };
