@@ -96,29 +96,15 @@ class FakeWindow : public ScriptedForm, public FormControls {
 };
 
 // The host's file services, with a listing that fails when told to.
-class ListingFails : public FileServices {
+class ListingFails : public HostFileServices {
   public:
-    explicit ListingFails(FileServices& host) : host_(host) {}
+    using HostFileServices::HostFileServices;
     std::optional<Failure> failure;
 
-    std::string dir(const std::string& p, int a) override {
+    std::string dir(const std::string& pattern, int attributes) override {
         if (failure) throw *failure;
-        return host_.dir(p, a);
+        return HostFileServices::dir(pattern, attributes);
     }
-    std::string dirNext() override { return host_.dirNext(); }
-    int freeFile() override { return host_.freeFile(); }
-    void openForInput(const std::string& n, int f) override { host_.openForInput(n, f); }
-    void openForOutput(const std::string& n, int f) override { host_.openForOutput(n, f); }
-    bool eof(int f) override { return host_.eof(f); }
-    std::string lineInput(int f) override { return host_.lineInput(f); }
-    void printLine(int f, std::string_view line) override { host_.printLine(f, line); }
-    void close(int f) override { host_.close(f); }
-    bool isOpen(int f) const override { return host_.isOpen(f); }
-    void kill(const std::string& n) override { host_.kill(n); }
-    void rename(const std::string& a, const std::string& b) override { host_.rename(a, b); }
-
-  private:
-    FileServices& host_;
 };
 
 // The scripted toolkit; a box with an OK button alone is answered without a
@@ -140,8 +126,7 @@ constexpr int kCriticalOk = 16;
 class FormLogicTest : public ::testing::Test {
   protected:
     TempDrive drive{'c'};
-    HostFileServices hostFiles{drive.drives()};
-    ListingFails files{hostFiles};
+    ListingFails files{drive.drives()};
     HostComponents components{drive.drives()};
     HostProcesses processes;
     OkBoxToolkit toolkit;
