@@ -190,14 +190,19 @@ void CerrarGrupo(Corrida& corrida) {
 
     Procedure cerrar;
     // When the opening failed and was passed over, nothing is open under the
-    // number: there is nothing to close and nothing to report.
+    // number: there is nothing to close and nothing to report. A close whose
+    // last lines the disk refused keeps the file open for a Retry; passed
+    // over, the file is given up as it stands on disk.
     cerrar
         .step(1,
               [&] {
                   if (files.isOpen(e.ArchivoGrupo)) files.close(e.ArchivoGrupo);
                   return 2;
               })
-        .step(2, [] { return Procedure::kReturn; });
+        .step(2, [&] {
+            if (files.isOpen(e.ArchivoGrupo)) files.abandon(e.ArchivoGrupo);
+            return Procedure::kReturn;
+        });
     cerrar.run(corrida.onFailure, 1);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/failure.h"
 #include "platform/text.h"
@@ -186,6 +187,25 @@ void agregarAnsi(std::string& destino, const std::string& ansi) {
     destino += ansi;
 }
 
+// On a host whose names keep letter case, one folder can hold Ventas.vbp
+// beside Ventas.VBP (or a Ventas.OLD beside a ventas.old). A case-blind name
+// then stands for either of them, and rewriting through it could take the
+// other one's file or backup for its own: so a name that stands for more
+// than one entry is refused, naming them all, and nothing is touched.
+void comprobarNombreUnico(FileServices& files, const std::string& nombre) {
+    const std::vector<std::string> gemelos = files.caseVariants(nombre);
+    if (gemelos.size() < 2) return;
+    const std::string carpeta = nombre.substr(0, nombre.find_last_of("\\/:") + 1);
+    std::string lista;
+    for (std::size_t i = 0; i < gemelos.size(); ++i) {
+        if (i > 0) lista += i + 1 == gemelos.size() ? " y " : ", ";
+        lista += carpeta + gemelos[i];
+    }
+    throw Failure(err::kFileExists,
+                  standardDescription(err::kFileExists) + ": " + lista +
+                      " solo se distinguen por mayúsculas y minúsculas; no se reescribe ninguno");
+}
+
 // The texts of the run in the code page of the files, converted once, at
 // their first use.
 const std::string& enAnsi(std::optional<std::string>& convertido, const std::string& utf8) {
@@ -253,6 +273,7 @@ void ReemplazarEnArchivo(Corrida& corrida) {
               })
         .step(4,
               [&] {
+                  comprobarNombreUnico(files, e.RutaProyecto);
                   files.openForInput(e.RutaProyecto, e.ArchivoEntrada);
                   entradaAbierta = true;
                   return 5;
@@ -337,11 +358,17 @@ void ReemplazarEnArchivo(Corrida& corrida) {
               })
         .step(16,
               [&] {
-                  // The number is free again even when the close fails, so a
-                  // failed close is not tried twice; the file then stays unfinished.
+                  // A close whose last lines the disk refused keeps the file open,
+                  // and a Retry writes them; after any other failure the number
+                  // is free and the file stays unfinished.
                   if (salidaAbierta) {
+                      try {
+                          files.close(e.ArchivoSalida);
+                      } catch (const Failure&) {
+                          salidaAbierta = files.isOpen(e.ArchivoSalida);
+                          throw;
+                      }
                       salidaAbierta = false;
-                      files.close(e.ArchivoSalida);
                       temporalCerrado = true;
                   }
                   return 17;
@@ -356,6 +383,7 @@ void ReemplazarEnArchivo(Corrida& corrida) {
               [&] {
                   // The names resolve without regard to letter case, so this removes
                   // the backup that an earlier rewrite left as ".OLD".
+                  comprobarNombreUnico(files, e.NombreBase + ".old");
                   files.kill(e.NombreBase + ".old");
                   return 19;
               })
@@ -376,6 +404,13 @@ void ReemplazarEnArchivo(Corrida& corrida) {
               })
         .step(22,
               [&] {
+                  // A temporary file whose close failed and was passed over is
+                  // given up as it stands on disk, so its name is free for the
+                  // next rewrite.
+                  if (salidaAbierta) {
+                      salidaAbierta = false;
+                      files.abandon(e.ArchivoSalida);
+                  }
                   form.setDetalle("...");
                   return 23;
               })

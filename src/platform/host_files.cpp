@@ -2,16 +2,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
 #include "platform/failure.h"
 #include "platform/host_failure.h"
 #include "platform/line_file.h"
+#include "platform/text.h"
 #include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
@@ -27,9 +29,8 @@ struct HostFileServices::OpenFile {
 
 namespace {
 
-// Attribute bits of the listing beyond the plain selection.
-constexpr int kHidden = 2;
-constexpr int kDirectory = 16;
+using attr::kDirectory;
+using attr::kHidden;
 
 // Whether a folder entry belongs in a listing with these attributes: plain
 // files and links to them always; folders only when asked for; names starting
@@ -57,21 +58,26 @@ std::pair<std::string, std::string> splitPattern(const std::string& pattern) {
 }
 
 // Renames without ever replacing an existing name, atomically. Filesystems
-// without that operation get the same guarantee from link + unlink.
-int renameNoReplace(const char* from, const char* to) {
-    constexpr unsigned kRenameNoReplace = 1;
-#ifdef SYS_renameat2
-    if (::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, kRenameNoReplace) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return -1;
-#endif
+// without that operation get the same guarantee from link + unlink; when the
+// old name cannot be removed after the link, the new one is removed again, so
+// the file never stays under both names without the user being told.
+void renameNoReplace(const fs::path& from, const fs::path& to, const std::string& fromName,
+                     const std::string& toName) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+    if (errno != EINVAL && errno != ENOSYS) throw failureOfPath(errno, to);
     struct stat st;
-    if (::lstat(from, &st) != 0) return -1;
-    if (S_ISDIR(st.st_mode)) {
-        errno = EINVAL;
-        return -1;
+    if (::lstat(from.c_str(), &st) != 0) throw failureOfPath(errno, from);
+    if (S_ISDIR(st.st_mode)) throw Failure(err::kPathFileAccess);
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        if (errno == EEXIST) throw Failure(err::kFileExists);
+        throw failureOfPath(errno, to);
     }
-    if (::link(from, to) != 0) return -1;
-    return ::unlink(from);
+    if (::unlink(from.c_str()) == 0) return;
+    const int error = errno;
+    if (::unlink(to.c_str()) == 0) throw failureFromErrno(error);  // as before the rename
+    const Failure cause = failureFromErrno(error);
+    throw Failure(cause.number(), cause.description() + ": el archivo quedó con los dos nombres, " +
+                                      fromName + " y " + toName);
 }
 
 // Makes a folder's entries durable; hosts that cannot sync a folder are let be.
@@ -225,22 +231,37 @@ void HostFileServices::openForInput(const std::string& name, int number) {
 void HostFileServices::openForOutput(const std::string& name, int number) {
     checkFreeNumber(number);
     // The name resolves to an existing file in any letter case, so a file
-    // spelled differently on disk is emptied rather than joined by a twin.
+    // spelled differently on disk is replaced rather than joined by a twin.
     const fs::path host = drives_.toHost(name);
     struct stat st;
-    const bool exists = ::lstat(host.c_str(), &st) == 0;
-    // A file open under another number is never emptied beneath it.
-    if (exists && S_ISREG(st.st_mode) && isOpenAs(st, false)) throw Failure(err::kFileAlreadyOpen);
-    if (exists && S_ISLNK(st.st_mode)) {
-        // Never write through a link: the link gives way to a new file.
-        if (::unlink(host.c_str()) != 0) throw failureOfPath(errno, host);
+    if (::lstat(host.c_str(), &st) == 0) {
+        // A file open under another number is never emptied beneath it.
+        if (S_ISREG(st.st_mode) && isOpenAs(st, false)) throw Failure(err::kFileAlreadyOpen);
+        if (S_ISDIR(st.st_mode)) throw Failure(err::kPathFileAccess);
+        // A file that may not be written is not replaced behind its owner's back.
+        if (S_ISREG(st.st_mode) && ::faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) != 0) {
+            throw failureOfPath(errno, host);
+        }
+        // The name gives way to a new file: writing into the one it named
+        // would go through a symbolic link, or empty whatever other file a
+        // hard link shares it with. A device or a pipe stays, and is refused
+        // below.
+        if ((S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) && ::unlink(host.c_str()) != 0 &&
+            errno != ENOENT) {
+            throw failureOfPath(errno, host);
+        }
     }
     constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
-    int fd = ::open(host.c_str(), kFlags | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0 && errno == ELOOP) {
-        // A link appeared since the check: remove it and create the file anew.
-        if (::unlink(host.c_str()) != 0) throw failureOfPath(errno, host);
-        fd = ::open(host.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+    int fd = ::open(host.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        // Something took the name since: a plain file is replaced as above,
+        // anything else is opened as it is and refused if it is no plain file.
+        if (::lstat(host.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+            if (::unlink(host.c_str()) != 0 && errno != ENOENT) throw failureOfPath(errno, host);
+            fd = ::open(host.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+        } else {
+            fd = ::open(host.c_str(), kFlags);
+        }
     }
     if (fd < 0) throw failureOfPath(errno, host);
     const struct stat opened = checkPlainFile(fd);
@@ -270,11 +291,26 @@ void HostFileServices::printLine(int number, std::string_view ansiLine) {
 }
 
 void HostFileServices::close(int number) {
-    openFile(number);
-    // The number is free again whatever the close reports.
-    const std::unique_ptr<OpenFile> file = std::move(files_[number]);
-    if (file->writer) file->writer->close();
-    if (file->reader) file->reader->close();
+    OpenFile& file = openFile(number);
+    if (file.writer) {
+        try {
+            file.writer->close();
+        } catch (const Failure&) {
+            // Lines that could not be written stay with the open file, so that
+            // closing again writes them; any other failure has closed it.
+            if (!file.writer->isOpen()) files_[number].reset();
+            throw;
+        }
+    }
+    if (file.reader) file.reader->close();
+    files_[number].reset();
+}
+
+void HostFileServices::abandon(int number) {
+    OpenFile& file = openFile(number);
+    if (file.writer) file.writer->abandon();
+    if (file.reader) file.reader->close();
+    files_[number].reset();
 }
 
 bool HostFileServices::isOpenAs(const struct stat& st, bool forWritingOnly) const {
@@ -306,11 +342,35 @@ void HostFileServices::rename(const std::string& from, const std::string& to) {
     // The target resolves to an existing entry in any letter case.
     const fs::path target = drives_.toHost(to);
     if (::lstat(target.c_str(), &st) == 0) throw Failure(err::kFileExists);
-    // The source was there a moment ago, so a missing entry now is most
-    // likely the target's folder.
-    if (renameNoReplace(source.c_str(), target.c_str()) != 0) throw failureOfPath(errno, target);
+    renameNoReplace(source, target, from, to);
     syncFolder(target.parent_path());
     if (source.parent_path() != target.parent_path()) syncFolder(source.parent_path());
+}
+
+std::vector<std::string> HostFileServices::caseVariants(const std::string& name) {
+    const fs::path host = drives_.toHost(name);
+    const std::string file = host.filename().string();
+    std::vector<std::string> found;
+    if (file.empty()) return found;
+    DIR* dir = ::opendir(host.parent_path().c_str());
+    if (dir == nullptr) {
+        if (errno == ENOENT || errno == ENOTDIR) return found;
+        throw failureOfPath(errno, host.parent_path());
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view candidate = entry->d_name;
+        // Case pairs of the code page have UTF-8 spellings of equal length.
+        if (candidate.size() == file.size() && textEquals(candidate, file)) {
+            found.emplace_back(candidate);
+        }
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0) throw failureFromErrno(error);
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 }  // namespace morvane

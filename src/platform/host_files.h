@@ -43,10 +43,13 @@ class HostFileServices : public FileServices {
     std::string lineInput(int number) override;
     void printLine(int number, std::string_view ansiLine) override;
     void close(int number) override;
+    void abandon(int number) override;
     bool isOpen(int number) const override;
 
     void kill(const std::string& name) override;
     void rename(const std::string& from, const std::string& to) override;
+    // Reads the folder itself, hidden entries and folders included.
+    std::vector<std::string> caseVariants(const std::string& name) override;
 
     static constexpr int kMaxFileNumber = 255;
 

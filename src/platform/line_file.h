@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,17 +24,27 @@ public:
     bool atEnd();
     // The next line without its end. A line ends at CR or at CR LF; a lone LF
     // belongs to the line; the last line needs no end. Failure 62 at the end.
+    // A read that fails throws and loses nothing: the next call gives the
+    // same line, whole, from its first byte.
     std::string readLine();
     void close();
 
 private:
-    bool fill();  // reads more; false at the end of the file
+    // Reads the next piece once the buffer is used up; false at the end of
+    // the file.
+    bool fill();
+    // Whether a line has been started by a call that failed before its end.
+    bool lineStarted() const { return crSeen_ || !partial_.empty(); }
 
     int fd_;
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool endSeen_ = false;
+    // The line gathered so far, kept across a failed read.
+    std::string partial_;
+    // The line has ended at a CR; a LF right after it is still to be skipped.
+    bool crSeen_ = false;
 };
 
 class LineWriter {
@@ -46,18 +57,32 @@ public:
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
 
-    // Buffers the line and CR LF. A write failure is thrown; the line that
-    // failed is dropped unless part of it already reached the file.
+    // Buffers the line and CR LF. A write failure is thrown and leaves the
+    // file as if this line had never been given: what reached the file of it
+    // is taken back, so writing it again puts it in the file exactly once,
+    // and going on without it leaves no piece of it. The lines before it stay
+    // buffered for the next write.
     void writeLine(std::string_view line);
-    // Writes the buffer, syncs the file to disk and closes it. The descriptor
-    // is closed even when this throws.
+    // Writes the buffer, syncs the file to disk and closes it. When the
+    // buffer cannot be written (a full disk) the file stays open with what is
+    // left of it, so that closing again writes the rest; after any other
+    // failure the descriptor is closed.
     void close();
+    // Closes the file without writing what is still buffered.
+    void abandon();
+    bool isOpen() const { return fd_ >= 0; }
 
 private:
     void flush();
+    // Cuts the file back to `size` bytes, where the next write goes on.
+    void takeBackTo(std::uint64_t size);
 
     int fd_;
     std::string pending_;
+    std::uint64_t written_ = 0;  // bytes that have reached the file
+    // A file that could not be cut back holds a piece of a line: every later
+    // write and the close fail with this error instead of completing it.
+    int brokenError_ = 0;
 };
 
 }  // namespace morvane

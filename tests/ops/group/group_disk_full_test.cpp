@@ -29,6 +29,7 @@ class FullDisk : public FileServices {
         if (failCloses > 0 && failCloses--) throw Failure(err::kDiskFull);
         host_.close(f);
     }
+    void abandon(int f) override { host_.abandon(f); }
     bool isOpen(int f) const override { return host_.isOpen(f); }
     void kill(const std::string& n) override { host_.kill(n); }
     void rename(const std::string& a, const std::string& b) override { host_.rename(a, b); }
@@ -72,8 +73,8 @@ TEST(GroupDiskFull, IgnoreAtAFailedWriteLeavesThatLineOut) {
     EXPECT_EQ(readBytes(run.folder() / "Sistema.vbG"), "Project=Beta.vbp\r\n");
 }
 
-// A close that fails is shown once; Retry finds the number already given back
-// (the host frees it whatever the close reports), so nothing more is shown.
+// A close that the disk refuses is shown once and keeps the file open with
+// its lines; Retry closes it, and the file is whole.
 TEST(GroupDiskFull, AFailedCloseIsShownOnce) {
     GroupRun run;
     run.project("Alfa.vbp", true);
@@ -86,6 +87,8 @@ TEST(GroupDiskFull, AFailedCloseIsShownOnce) {
 
     EXPECT_EQ(run.toolkit.boxes, (std::vector<Box>{discoLleno(), finalizadoBox()}));
     EXPECT_FALSE(run.hostFiles.isOpen(1));
+    EXPECT_EQ(readBytes(run.folder() / "Sistema.vbG"),
+              "VBGROUP 5.0\r\nStartupProject=Alfa.vbp\r\n");
 }
 
 }  // namespace

@@ -49,6 +49,10 @@ class ArchivosRegistrados : public FileServices {
         real_.close(f);
         anotar("close " + std::to_string(f));
     }
+    void abandon(int f) override {
+        real_.abandon(f);
+        anotar("abandon " + std::to_string(f));
+    }
     bool isOpen(int f) const override { return real_.isOpen(f); }
     void kill(const std::string& n) override {
         anotar("kill " + n);
