@@ -1,6 +1,6 @@
 // Micro-benchmarks of the inner loops that the batch operations spend their
-// time in: the case-blind search of a whole file's content, the line reader,
-// and the replacement in one line.
+// time in: the case-blind search of a whole content and of content in pieces,
+// the line reader, and the replacement in one line.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,8 +10,10 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "ops/replace.h"
+#include "ops/search.h"
 #include "platform/line_file.h"
 #include "platform/text.h"
 
@@ -61,6 +63,25 @@ void BM_findAnsiNoCase_commonLetters(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * (20 << 20));
 }
 BENCHMARK(BM_findAnsiNoCase_commonLetters);
+
+// The search as BuscaCadena runs it: the same 20 MB handed over in pieces of
+// the size the file is read in, for an absent 17-byte text and an absent
+// text longer than a piece.
+void BM_AnsiNoCaseFinder_pieces(benchmark::State& state) {
+    const std::string hay = projectText(20 << 20);
+    const std::string needle = state.range(0) == 0
+                                   ? std::string("QZXJ_AUSENTE_7731")
+                                   : projectText(morvane::kSearchPieceSize + 1000) + "#";
+    for (auto _ : state) {
+        morvane::AnsiNoCaseFinder finder(needle);
+        for (std::size_t at = 0; at < hay.size(); at += morvane::kSearchPieceSize) {
+            finder.feed(std::string_view(hay).substr(at, morvane::kSearchPieceSize));
+        }
+        benchmark::DoNotOptimize(finder.found());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * (20 << 20));
+}
+BENCHMARK(BM_AnsiNoCaseFinder_pieces)->Arg(0)->Arg(1);
 
 void BM_LineReader(benchmark::State& state) {
     const std::string text = projectText(20 << 20);
