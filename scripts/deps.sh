@@ -5,6 +5,7 @@
 # python3 makes the benchmark data, which the benchmarks' smoke tests need.
 # The mingw-w64 cross compiler, GoogleTest's sources and Wine build the
 # Windows program and run its tests; python3-pefile reads an exe's imports.
+# dpkg-dev finds the Debian package's library dependencies (./release).
 morvane_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
@@ -13,6 +14,7 @@ morvane_packages=(
     clang libclang-rt-14-dev llvm
     python3
     g++-mingw-w64-x86-64-posix googletest wine wine64 python3-pefile
+    dpkg-dev
 )
 
 morvane_install_deps() {
