@@ -1,13 +1,15 @@
-// Dir1: the folder list, the way the target platform shows one: the folders of
-// its path from the drive's root down, then the sub-folders of the current
-// folder. Opening an entry (double-click, or Enter on the highlighted entry)
-// makes it the path; a single click only highlights it. Every change of the
-// path, by the user or by the program, is reported.
+// Dir1 on Qt: the folder list, the way the target platform shows one: the
+// folders of its path from the drive's root down, then the sub-folders of the
+// current folder (resolved and listed by folder_tree.h). Opening an entry (double-click, or Enter
+// on the highlighted entry) makes it the path; a single click only highlights it. Every change of
+// the path, by the user or by the program, is reported.
 #pragma once
 
 #include <QListWidget>
 #include <string>
 #include <vector>
+
+#include "app/folder_tree.h"
 
 namespace morvane {
 
@@ -48,14 +50,9 @@ class FolderList : public QListWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    // The program path of a folder as the list shows it, and its host folder.
-    struct Resolved {
-        std::string program;
-        std::vector<std::string> names;  // the folders below the root
-        std::vector<std::string> subFolders;
-    };
-    Resolved resolve(const std::string& path) const;
-    void show(const Resolved& folder);
+    // The folder `path` names, its sub-folders in the order shown.
+    ResolvedFolder resolve(const std::string& path) const;
+    void show(const ResolvedFolder& folder);
 
     const DriveTable* drives_ = nullptr;
     std::string path_;
