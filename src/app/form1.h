@@ -1,12 +1,11 @@
 // Form1 on Qt: the program's only window, built from its stored description
-// (form1Description). It provides the controls (MainForm for the run, FormControls for
-// the window's own behaviour) and hands every event to FormLogic, which holds
-// that behaviour.
+// (form_description.h). It provides the controls (MainForm for the run,
+// FormControls for the window's own behaviour) and hands every event to
+// FormLogic, which holds that behaviour.
 #pragma once
 
 #include <QWidget>
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>

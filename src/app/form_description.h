@@ -31,7 +31,8 @@ struct FontDescription {
     bool italic = false;
 };
 
-// A text box that holds text of any length.
+// A text box that holds text of any length: 0, as the target platform's edit
+// control takes its limit (a toolkit whose default limit is lower lifts it).
 inline constexpr int kNoLengthLimit = 0;
 
 // Position and size in twips, from the client area's top left corner.
