@@ -6,6 +6,7 @@
 # The mingw-w64 cross compiler, GoogleTest's sources and Wine build the
 # Windows program and run its tests; python3-pefile reads an exe's imports.
 # dpkg-dev finds the Debian package's library dependencies (./release).
+# libxtst-dev and libxdamage-dev build the benchmark that drives the window on X.
 morvane_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
@@ -15,6 +16,7 @@ morvane_packages=(
     python3
     g++-mingw-w64-x86-64-posix googletest wine wine64 python3-pefile
     dpkg-dev
+    libxtst-dev libxdamage-dev
 )
 
 morvane_install_deps() {
