@@ -1,7 +1,9 @@
 // Morvane on Windows: the window over the Windows host's files, processes
 // and the Win32 toolkit.
-#include <commctrl.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <exception>
 
