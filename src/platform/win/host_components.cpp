@@ -128,7 +128,7 @@ class HostFileSystemObject : public FileSystemObject {
         const auto host = drives_.toHost(name);
         // Others may go on reading, writing, renaming or deleting the file,
         // as on Linux.
-        const HANDLE h = ::CreateFileW(apiPath(host).c_str(), GENERIC_READ,
+        const HANDLE h = ::CreateFileW(apiFilePath(host).c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (h == INVALID_HANDLE_VALUE) throw failureOfPath(::GetLastError(), host);

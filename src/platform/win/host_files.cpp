@@ -51,10 +51,6 @@ class Handle {
     HANDLE h_;
 };
 
-DWORD attributesOf(const fs::path& host) {
-    return ::GetFileAttributesW(apiPath(host).c_str());
-}
-
 // Accepts only a plain file on disk: a device (CON, a serial port) or a pipe
 // could hang the program or feed it lines without end.
 void checkPlainFile(HANDLE h) {
@@ -142,8 +138,9 @@ void HostFileServices::openForInput(const std::string& name, int number) {
     const fs::path host = drives_.toHost(name);
     // Other programs, and this one under another number, may go on reading,
     // writing, renaming or deleting the file, as on Linux.
-    Handle h(::CreateFileW(apiPath(host).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Handle h(::CreateFileW(apiFilePath(host).c_str(), GENERIC_READ, kShareAll, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                           nullptr));
     if (!h.valid()) throw failureOfPath(::GetLastError(), host);
     checkPlainFile(h.get());
     auto file = std::make_unique<OpenFile>();
@@ -158,7 +155,7 @@ void HostFileServices::openForOutput(const std::string& name, int number) {
     checkFreeNumber(number);
     // A file that exists under the name in other letters keeps its spelling.
     const fs::path host = storedSpelling(drives_.toHost(name));
-    const std::wstring path = apiPath(host);
+    const std::wstring path = apiFilePath(host);
     for (int attempt = 0;; ++attempt) {
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -222,18 +219,26 @@ void HostFileServices::printLine(int number, std::string_view ansiLine) {
 }
 
 void HostFileServices::close(int number) {
-    openFile(number);
-    const std::unique_ptr<OpenFile> file = std::move(files_[number]);
-    if (file->writer) {
+    OpenFile& file = openFile(number);
+    if (file.writer) {
         try {
-            file->writer->close();
+            file.writer->close();
         } catch (const Failure&) {
-            // What could not be written is given up with the number.
-            file->writer->abandon();
+            // Lines that could not be written stay with the open file, so that
+            // closing again writes them; any other failure has closed it.
+            if (!file.writer->isOpen()) files_[number].reset();
             throw;
         }
     }
-    if (file->reader) file->reader->close();
+    if (file.reader) file.reader->close();
+    files_[number].reset();
+}
+
+void HostFileServices::abandon(int number) {
+    OpenFile& file = openFile(number);
+    if (file.writer) file.writer->abandon();
+    if (file.reader) file.reader->close();
+    files_[number].reset();
 }
 
 bool HostFileServices::isOpenAs(const FileId& id, bool forWritingOnly) const {
@@ -249,7 +254,7 @@ bool HostFileServices::isOpen(int number) const {
 
 void HostFileServices::kill(const std::string& name) {
     const fs::path host = drives_.toHost(name);
-    const DWORD attributes = attributesOf(host);
+    const DWORD attributes = ::GetFileAttributesW(apiFilePath(host).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw lastWinFailure();
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
@@ -259,14 +264,21 @@ void HostFileServices::kill(const std::string& name) {
 }
 
 void HostFileServices::rename(const std::string& from, const std::string& to) {
-    const fs::path source = drives_.toHost(from);
-    if (attributesOf(source) == INVALID_FILE_ATTRIBUTES) throw lastWinFailure();
+    const std::wstring source = apiFilePath(drives_.toHost(from));
+    const DWORD attributes = ::GetFileAttributesW(source.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) throw lastWinFailure();
+    // Windows would move a read-only file, but a file marked so (a project
+    // that source control has not checked out, say) is not to be changed:
+    // it keeps its name as it keeps its content.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) throw Failure(err::kPermissionDenied);
     // Windows finds an existing name in any letter case, its short name included.
-    const fs::path target = drives_.toHost(to);
-    if (attributesOf(target) != INVALID_FILE_ATTRIBUTES) throw Failure(err::kFileExists);
+    const std::wstring target = apiFilePath(drives_.toHost(to));
+    if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        throw Failure(err::kFileExists);
+    }
     // Without MOVEFILE_REPLACE_EXISTING an existing target is never replaced;
     // the write-through makes the new entry durable before the call returns.
-    if (!::MoveFileExW(apiPath(source).c_str(), apiPath(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
         throw lastWinFailure();
     }
 }

@@ -48,14 +48,16 @@ class HostFileServices : public FileServices {
     bool eof(int number) override;
     std::string lineInput(int number) override;
     void printLine(int number, std::string_view ansiLine) override;
-    // The file is flushed to disk before its handle is closed. The number is
-    // free again whatever the close reports.
+    // The file is flushed to disk before its handle is closed.
     void close(int number) override;
+    void abandon(int number) override;
     bool isOpen(int number) const override;
 
     void kill(const std::string& name) override;
     // MoveFileExW without replacing and written through; 58 when the new
-    // name exists in any letter case, 74 to another drive.
+    // name exists in any letter case, 74 to another drive, 70 for a file
+    // with the read-only attribute, which is neither written, deleted nor
+    // renamed.
     void rename(const std::string& from, const std::string& to) override;
 
     static constexpr int kMaxFileNumber = 255;

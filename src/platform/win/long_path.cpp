@@ -1,5 +1,9 @@
 #include "platform/win/long_path.h"
 
+#include "platform/failure.h"
+#include "platform/reserved_names.h"
+#include "platform/win/wide.h"
+
 namespace morvane {
 namespace {
 
@@ -15,6 +19,12 @@ std::wstring apiPath(const std::filesystem::path& hostPath) {
     if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
     if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
     return path;  // a relative path has no long form
+}
+
+std::wstring apiFilePath(const std::filesystem::path& hostPath) {
+    const std::string name = toUtf8(hostPath.filename().native());
+    if (isReservedDeviceName(name) || endsInDotOrSpace(name)) throw Failure(err::kBadFileNumber);
+    return apiPath(hostPath);
 }
 
 }  // namespace morvane
