@@ -5,11 +5,12 @@ include(${CMAKE_CURRENT_LIST_DIR}/googletest.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
 
 add_subdirectory(src/platform)
-add_subdirectory(src/run)
+add_subdirectory(src/engine)
 add_subdirectory(src/ops)
 # The Win32 toolkit, the window on it and morvane.exe.
 add_subdirectory(src/platform/win32)
 add_subdirectory(src/app/win32)
+add_subdirectory(src/run)
 
 enable_testing()
 morvane_add_wine_fixture()

@@ -7,7 +7,7 @@
 #include "platform/failure.h"
 #include "platform/text.h"
 #include "run/controller.h"
-#include "run/verifica_barra.h"
+#include "engine/verifica_barra.h"
 
 namespace morvane {
 

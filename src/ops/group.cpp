@@ -6,7 +6,7 @@
 
 #include "platform/text.h"
 #include "platform/wildcard.h"
-#include "run/verifica_barra.h"
+#include "engine/verifica_barra.h"
 
 namespace morvane {
 

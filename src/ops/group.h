@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/corrida.h"
+#include "engine/corrida.h"
 
 namespace morvane {
 

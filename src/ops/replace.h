@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "run/corrida.h"
+#include "engine/corrida.h"
 
 namespace morvane {
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/failure.h"
-#include "run/corrida.h"
-#include "run/steps.h"
+#include "engine/corrida.h"
+#include "engine/steps.h"
 
 namespace morvane {
 

@@ -6,7 +6,7 @@
 #include "ops/group.h"
 #include "platform/text.h"
 #include "run/control_errores.h"
-#include "run/corrida.h"
+#include "engine/corrida.h"
 #include "run/recorrer_seleccion.h"
 
 namespace morvane {

@@ -1,8 +1,8 @@
 // The walk over the project list: a subroutine of the batch run.
 #pragma once
 
-#include "run/corrida.h"
-#include "run/steps.h"
+#include "engine/corrida.h"
+#include "engine/steps.h"
 
 namespace morvane {
 

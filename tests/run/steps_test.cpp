@@ -1,7 +1,7 @@
 // The step engine: a failing step runs again on Retry and is left on Ignore,
 // the step after a step follows its own rule, and a subroutine's failure
 // resumes inside the subroutine.
-#include "run/steps.h"
+#include "engine/steps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The folder path with a trailing backslash: only a backslash counts, and the
 // caller's variable ends up equal to the result.
-#include "run/verifica_barra.h"
+#include "engine/verifica_barra.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "platform/host_files.h"
 #include "platform/processes/host_processes.h"
 #include "run/control_errores.h"
-#include "run/corrida.h"
+#include "engine/corrida.h"
 #include "support/scripted_window.h"
 #include "support/temp_drive.h"
 

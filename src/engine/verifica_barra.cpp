@@ -1,4 +1,4 @@
-#include "run/verifica_barra.h"
+#include "engine/verifica_barra.h"
 
 #include "platform/text.h"
 

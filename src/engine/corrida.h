@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/services.h"
-#include "run/run_state.h"
-#include "run/steps.h"
+#include "engine/run_state.h"
+#include "engine/steps.h"
 
 namespace morvane {
 

@@ -1,4 +1,4 @@
-#include "run/steps.h"
+#include "engine/steps.h"
 
 #include <new>
 #include <stdexcept>
