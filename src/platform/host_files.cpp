@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/failure.h"
+#include "platform/folder_index.h"
 #include "platform/host_failure.h"
 #include "platform/line_file.h"
 #include "platform/text.h"
@@ -352,6 +353,7 @@ std::vector<std::string> HostFileServices::caseVariants(const std::string& name)
     const std::string file = host.filename().string();
     std::vector<std::string> found;
     if (file.empty()) return found;
+    if (auto indexed = FolderIndex::shared().variants(host.parent_path(), file)) return *indexed;
     DIR* dir = ::opendir(host.parent_path().c_str());
     if (dir == nullptr) {
         if (errno == ENOENT || errno == ENOTDIR) return found;

@@ -48,7 +48,8 @@ class HostFileServices : public FileServices {
 
     void kill(const std::string& name) override;
     void rename(const std::string& from, const std::string& to) override;
-    // Reads the folder itself, hidden entries and folders included.
+    // Every entry of the folder counts, hidden entries and folders included;
+    // they come from the folder's index where it has one.
     std::vector<std::string> caseVariants(const std::string& name) override;
 
     static constexpr int kMaxFileNumber = 255;
