@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/reserved_names.h"
 #include "platform/text.h"
 #include "platform/wildcard.h"
 #include "engine/verifica_barra.h"
@@ -54,6 +55,16 @@ void exigirNombreUtilizable(const std::string& nombre) {
                               "\" no es un nombre de archivo válido (no puede llevar ruta ni "
                               "ninguno de los caracteres \\ / : * ? \" < > |)");
         }
+    }
+    // Under such a name Windows would write to a device, or drop the end.
+    const char* motivo = isReservedDeviceName(nombre)
+                             ? "Windows reserva ese nombre para un dispositivo"
+                         : endsInDotOrSpace(nombre) ? "no puede terminar en punto ni en espacio"
+                                                    : nullptr;
+    if (motivo != nullptr) {
+        throw Failure(err::kBadFileNumber, standardDescription(err::kBadFileNumber) + ": \"" +
+                                               nombre + "\" no es un nombre de archivo válido (" +
+                                               motivo + ")");
     }
 }
 
