@@ -8,6 +8,9 @@ watches X (see bench/x_driver.cpp). Each run of a pair takes turns with the
 other side, as in compare.py, and the table quotes medians.
 
 Usage: x_compare.py --build BUILD_DIR [--runs N] [--out FILE.md] [--tmp DIR]
+                    [--before PROGRAM]
+--before also runs another build of the program (an earlier commit) in the
+same turns, and adds the rows of the two side by side.
 """
 
 import argparse
@@ -54,7 +57,9 @@ def bench_window(args, table, tmp, env):
     shutil.copy(files[len(files) // 2], os.path.join(one, "datos"))
 
     text = compare.ABSENT_TEXT
-    drive = lambda folder: Run([driver, program, folder, text, "--presses", str(PRESSES)], env=env)  # noqa
+    def drive(folder, program=program):
+        return Run([driver, program, folder, text, "--presses", str(PRESSES)], env=env)
+
     grep = lambda: Run(["grep", "-F", "-i", "-l", text, *files], env=compare.TOOLS_ENV, ok=(1,))  # noqa
     find = lambda: Run(["sh", "-c", f"find '{many}/datos' -maxdepth 1 -type f -iname '*.vbp' | sort -f"],  # noqa
                        env=compare.TOOLS_ENV)
@@ -62,6 +67,9 @@ def bench_window(args, table, tmp, env):
     # Four sides take turns: the program over 2,000 files, grep, find, the
     # program over one file.
     sides = {"many": lambda: drive(many), "grep": grep, "find": find, "one": lambda: drive(one)}
+    if args.before:
+        sides["many_before"] = lambda: drive(many, args.before)
+        sides["one_before"] = lambda: drive(one, args.before)
     for make in sides.values():
         make()
     runs = {name: [] for name in sides}
@@ -103,10 +111,31 @@ def bench_window(args, table, tmp, env):
     table.add("6", "On X, opening a folder of one project file until `List1` shows it (CPU time of the "
               f"program {ms(fig('one', 'open_cpu_ns'))})", ms(a), "limit 10 ms", "", "≤ 10 ms", args.runs,
               a <= 10e6)
+    if args.before:
+        before_and_after(args, table, fig)
     table.add("6", "On X: load average (1 min) of the machine at the start and at the end", load_before,
               load_after, "", "report", args.runs, True)
     remove(many)
     remove(one)
+
+
+def before_and_after(args, table, fig):
+    """The figures of the earlier build beside this one's, from the same turns."""
+    rows = (("one", "empty_box_ns_1", "search over the empty list, first box"),
+            ("one", "empty_cpu_ns_1", "the same, CPU time of the program"),
+            ("one", "empty_box_ns_2", "search over the empty list, second box"),
+            ("one", "empty_cpu_ns_2", "the same, CPU time of the program"),
+            ("one", "open_ns", "opening a folder of one project file"),
+            ("one", "open_cpu_ns", "the same, CPU time of the program"),
+            ("many", "search_box_ns_1", "search of the 2,000 files, first press"),
+            ("many", "search_cpu_ns_1", "the same, CPU time of the program"),
+            ("many", "open_ns", "opening the folder of 2,000 files"),
+            ("many", "open_cpu_ns", "the same, CPU time of the program"),
+            ("one", "first_paint_ns", "start to the window's first paint"))
+    for side, key, what in rows:
+        a, b = fig(side, key), fig(side + "_before", key)
+        table.add("6", f"On X, this build vs `{args.before}`: {what}", ms(a), ms(b), f"{a / b:.2f}",
+                  "report", args.runs, True)
 
 
 def main():
@@ -116,6 +145,7 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--out")
     parser.add_argument("--tmp", default=None, help="folder for the generated data")
+    parser.add_argument("--before", help="another build of the program, run in the same turns")
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
     if args.runs < 5:

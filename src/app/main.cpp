@@ -9,6 +9,7 @@
 #include "platform/host_components.h"
 #include "platform/host_files.h"
 #include "platform/processes/host_processes.h"
+#include "platform/qt/qt_standard_icons.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/qt_translations.h"
 #include "platform/services.h"
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    auto* style = new CachedIconsStyle;  // the application owns it
+    QApplication::setStyle(style);
     QApplication::setApplicationName(QtToolkit::kApplicationTitle);
     installQtTranslations(app, QLocale::system());
 
@@ -47,5 +50,7 @@ int main(int argc, char** argv) {
 
     form.Form_Load();
     form.show();
+    // The boxes' icons are looked up while the user reads the window.
+    afterFirstPaint(form, [style] { style->prepareBoxIcons(); });
     return app.exec();
 }
