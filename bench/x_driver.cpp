@@ -3,13 +3,15 @@
 // a box counts as there when its window is mapped and first painted (DAMAGE),
 // and the project list as filled when its pixels change.
 //
-// Usage: morvane_x_driver PROGRAM FOLDER TEXT [--presses N]
+// Usage: morvane_x_driver PROGRAM FOLDER TEXT [--presses N] [--snapshots PREFIX]
 // FOLDER holds exactly one sub-folder, the data; the program starts in FOLDER.
 // Steps: N presses of CmdOK with the list empty (the search chosen), then the
 // sub-folder opened in Dir1 (Enter on its entry), then TEXT typed and N
 // presses of CmdOK over the listed files. Prints key=value figures in ns:
 // empty_box_ns_K / empty_map_ns_K / empty_cpu_ns_K for press K, open_ns and
 // open_cpu_ns, search_box_ns_K / search_map_ns_K / search_cpu_ns_K.
+// --snapshots writes what X shows of the window and of each box as PPM
+// files PREFIX-NAME.ppm, to compare two builds pixel for pixel.
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -180,6 +182,30 @@ class Session {
         fail("the box did not close");
     }
 
+    // Writes the whole of a window as X shows it, as a binary PPM file.
+    void snapshot(Window window, const std::string& file) {
+        XWindowAttributes a{};
+        if (!XGetWindowAttributes(display_, window, &a)) fail("cannot read a window's size");
+        XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(a.width),
+                                  static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+        if (image == nullptr) fail("cannot read a window's pixels");
+        std::ofstream out(file, std::ios::binary);
+        out << "P6\n" << a.width << ' ' << a.height << "\n255\n";
+        for (int y = 0; y < a.height; ++y) {
+            for (int x = 0; x < a.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                const char rgb[3] = {static_cast<char>((p & image->red_mask) >> 16),
+                                     static_cast<char>((p & image->green_mask) >> 8),
+                                     static_cast<char>(p & image->blue_mask)};
+                out.write(rgb, 3);
+            }
+        }
+        XDestroyImage(image);
+        if (!out) fail("cannot write " + file);
+    }
+
+    Window mainWindow() const { return main_; }
+
     // The pixels of a control's rectangle inside the window.
     std::vector<unsigned long> pixels(const PixelRect& r) {
         XImage* image = XGetImage(display_, main_, r.left, r.top, static_cast<unsigned>(r.width),
@@ -275,6 +301,14 @@ void print(const char* name, long long value) {
     std::printf("%s=%lld\n", name, value);
 }
 
+std::string snapshots;  // the prefix of the snapshot files; empty: none
+
+void snapshot(Session& s, Window window, const std::string& name) {
+    if (snapshots.empty()) return;
+    s.settle();
+    s.snapshot(window, snapshots + "-" + name + ".ppm");
+}
+
 // One press of CmdOK until its box is painted, the box then answered.
 void pressUntilBox(Session& s, const char* what, int press) {
     const PixelRect ok = s.controlRect("CmdOK");
@@ -288,6 +322,7 @@ void pressUntilBox(Session& s, const char* what, int press) {
     print((std::string(what) + "_box_ns" + suffix).c_str(), box.paintedNs - t0);
     print((std::string(what) + "_map_ns" + suffix).c_str(), box.mappedNs - t0);
     print((std::string(what) + "_cpu_ns" + suffix).c_str(), cpu1 - cpu0);
+    snapshot(s, box.window, std::string(what) + "-box" + suffix);
     s.closeBox(box);
 }
 
@@ -299,11 +334,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     int presses = 2;
-    if (argc >= 6 && std::strcmp(argv[4], "--presses") == 0) presses = std::atoi(argv[5]);
+    for (int i = 4; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--presses") == 0) presses = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--snapshots") == 0) snapshots = argv[i + 1];
+    }
     try {
         Session s(argv[1], argv[2]);
         print("first_paint_ns", s.waitForMainWindow() - s.startNs());
 
+        snapshot(s, s.mainWindow(), "start");
         // The search chosen, the list still empty.
         s.settle();
         s.click(s.controlRect("OptTipo", 3));
@@ -322,6 +361,7 @@ int main(int argc, char** argv) {
         const long long filled = s.waitForChange(list, empty);
         print("open_ns", filled - t0);
         print("open_cpu_ns", processCpuNs(s.pid()) - cpu0);
+        snapshot(s, s.mainWindow(), "opened");
 
         s.click(s.controlRect("TxtBuscar"));
         s.type(argv[3]);
