@@ -285,6 +285,98 @@ def bench_status_line(args, table, tmp):
     os.remove(original)
 
 
+def project_set(tmp, name, count, others):
+    """A folder of `count` generated project files (and `others` other files),
+    the originals kept apart, and what `sed 's/comun/Base/gI'` makes of each."""
+    folder = os.path.join(tmp, name)
+    generate("projects", folder, "--count", count, "--others", others)
+    projects = sorted(f for f in os.listdir(folder) if f.endswith(".vbp"))
+    originals = {}
+    for f in projects:
+        with open(os.path.join(folder, f), "rb") as src:
+            originals[f] = src.read()
+    expected = {f: re.sub(rb"comun", b"Base", data, flags=re.IGNORECASE) for f, data in originals.items()}
+
+    def restore():
+        # Each run starts from the same content, with no earlier backup.
+        for f, data in originals.items():
+            old = os.path.join(folder, f[:-4] + ".OLD")
+            if os.path.exists(old):
+                os.remove(old)
+            with open(os.path.join(folder, f), "wb") as out:
+                out.write(data)
+
+    def check(side):
+        for f, data in expected.items():
+            with open(os.path.join(folder, f), "rb") as got:
+                if got.read() != data:
+                    sys.exit(f"{side}: {f} is not what sed makes of it")
+        stray = [f for f in os.listdir(folder) if f.endswith(".NVO")]
+        if stray:
+            sys.exit(f"{side}: temporary files left: {stray[:3]}")
+
+    return folder, [os.path.join(folder, f) for f in projects], restore, check
+
+
+def bench_folder_rewrite(args, table, tmp):
+    """Rewriting many projects in a folder of many other files against the
+    same projects in a folder of only them: what the folder's size adds."""
+    qt_driver = os.path.join(args.build, "bench", "morvane_bench_qt")
+    count, others = 1000, 100000
+    big, files, restore_big, check_big = project_set(tmp, "folder_big", count, others)
+    small, _, restore_small, check_small = project_set(tmp, "folder_small", count, 0)
+    size = sum(os.path.getsize(f) for f in files)
+
+    def ours(folder, restore):
+        r = Run([qt_driver, "rewrite-all", folder, "comun", "Base"], env=QT_ENV, setup=restore)
+        if r.figures.get("marked") != count:
+            sys.exit(f"rewrite-all in {folder}: {r.stdout}")
+        return r
+
+    large, alone = alternate(lambda: ours(big, restore_big), lambda: ours(small, restore_small), args.runs)
+    check_big("the rewrite among the others")
+    check_small("the rewrite alone")
+    a, b = median(r.figures["run_ns"] for r in large), median(r.figures["run_ns"] for r in alone)
+    table.add("6", f"Rewrite of {count:,} marked projects ({size / KB:.0f} KB, real sizes) among {others:,} "
+              "other files vs the same alone: `CmdOK_Click` with the status line", ms(a), ms(b),
+              f"{a / b:.2f}", "≤ 1.5", args.runs, a / b <= 1.5)
+    table.add("6", f"Rewrite in the folder of {count + others:,} files, per project", ms(a / count),
+              ms(b / count), "", "report", args.runs, True)
+    remove(big)
+    remove(small)
+
+
+def bench_projects_vs_sed(args, table, tmp):
+    """Search and replace over project files of real sizes, through the
+    window, against sed -i and a sync of the same files."""
+    qt_driver = os.path.join(args.build, "bench", "morvane_bench_qt")
+    count = 500
+    folder, files, restore, check = project_set(tmp, "projects", count, 0)
+    size = sum(os.path.getsize(f) for f in files)
+    # sed -i writes each file anew and renames it over the old one; sync then
+    # puts each file on disk, as Morvane does before each file takes its name.
+    sed = ["sh", "-c", 'sed -i "s/comun/Base/gI" "$@" && sync -- "$@"', "sed-sync", *files]
+
+    def ours():
+        r = Run([qt_driver, "rewrite-all", folder, "comun", "Base"], env=QT_ENV, setup=restore)
+        if r.figures.get("marked") != count:
+            sys.exit(f"rewrite-all: {r.stdout}")
+        return r
+
+    mine, theirs = alternate(ours, lambda: Run(sed, env=TOOLS_ENV, setup=restore), args.runs)
+    check("sed -i")
+    ours()
+    check("the rewrite")
+    a, b = median(r.figures["run_ns"] for r in mine), median(r.wall_ns for r in theirs)
+    table.add("7", f"Search and replace over {count} project files ({size / KB:.0f} KB, real sizes): "
+              "`CmdOK_Click` with the status line vs `sed -i` then `sync` of the files", ms(a), ms(b),
+              f"{a / b:.2f}", "≤ 1.5", args.runs, a / b <= 1.5)
+    w = median(r.wall_ns for r in mine)
+    table.add("7", "Search and replace over the same: the window driver's whole process vs the same", ms(w),
+              ms(b), f"{w / b:.2f}", "report", args.runs, True)
+    remove(folder)
+
+
 def peak_kb(cmd, env=None, setup=None):
     """Peak resident memory of a command, from GNU time."""
     if setup:
@@ -372,7 +464,8 @@ def bench_startup(args, table, tmp):
 
 
 BENCHES = {"search": bench_search, "listing": bench_listing, "rewrite": bench_rewrite,
-           "status": bench_status_line, "memory": bench_memory, "startup": bench_startup}
+           "status": bench_status_line, "memory": bench_memory, "startup": bench_startup,
+           "folder": bench_folder_rewrite, "projects": bench_projects_vs_sed}
 
 
 def main():

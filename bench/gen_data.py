@@ -13,6 +13,8 @@ Data sets (each a sub-command, each into a folder given on the command line):
   rewrite  one project file of L lines and about S bytes, one line in ten
            holding the replaced text
   big      one project file of about S bytes of ordinary lines
+  projects N project files of the corpus' own sizes and line counts, one line
+           in ten holding the replaced text, among O other (empty) files
 """
 
 import argparse
@@ -26,6 +28,8 @@ import sys
 ABSENT_TEXT = b"QZXJ_AUSENTE_7731"
 END_MARKER = b"MARCA_FINAL_7731"
 REPLACED_TEXT = b"comun"
+# The kinds of the other files of a project folder.
+OTHER_EXT = [".frm", ".bas", ".cls", ".frx", ".vbw", ".log", ".txt", ".ctl", ".OLD", ".vbg"]
 KB = 1024
 MB = 1024 * 1024
 
@@ -55,6 +59,19 @@ def corpus_lines(corpus):
                     and REPLACED_TEXT.upper() not in folded):
                 lines.append(line)
     return lines, [os.path.splitext(os.path.basename(p))[0] for p in paths]
+
+
+def corpus_shapes(corpus):
+    """(size in bytes, number of lines) of every *.vbp file under the corpus, in a fixed order."""
+    shapes = []
+    for root, dirs, files in os.walk(corpus):
+        dirs.sort()
+        for name in sorted(files):
+            if name.lower().endswith(".vbp"):
+                with open(os.path.join(root, name), "rb") as f:
+                    data = f.read()
+                shapes.append((len(data), max(1, data.count(b"\n"))))
+    return shapes
 
 
 def block_of(rng, lines, size):
@@ -114,10 +131,9 @@ def make_listing(args, lines, names):
     rng = random.Random(args.seed)
     os.makedirs(args.dir, exist_ok=True)
     project_ext = [".vbp", ".vbp", ".vbp", ".VBP", ".Vbp"]
-    other_ext = [".frm", ".bas", ".cls", ".frx", ".vbw", ".log", ".txt", ".ctl", ".OLD", ".vbg"]
     entries = [(names[int(rng.random() * len(names))], project_ext[int(rng.random() * 5)])
                for _ in range(args.projects)]
-    entries += [(names[int(rng.random() * len(names))], other_ext[int(rng.random() * 10)])
+    entries += [(names[int(rng.random() * len(names))], OTHER_EXT[int(rng.random() * 10)])
                 for _ in range(args.others)]
     # Shuffled, so the listing order says nothing about the sorted order.
     order = list(range(len(entries)))
@@ -167,6 +183,29 @@ def make_rewrite(args, lines, names):
     print(f"rewrite: {path}, {args.lines} lines, {written} bytes")
 
 
+def make_projects(args, lines, names):
+    """Project files shaped as the corpus' own, taken in a shuffled order, then
+    the other files; the same seed gives the same project files whatever the
+    number of others."""
+    rng = random.Random(args.seed)
+    os.makedirs(args.dir, exist_ok=True)
+    shapes = corpus_shapes(args.corpus)
+    rng.shuffle(shapes)
+    written = 0
+    for n in range(args.count):
+        size, count = shapes[n % len(shapes)]
+        name = f"{names[n % len(names)]}_P{n:05d}.vbp"
+        with open(os.path.join(args.dir, name), "wb") as f:
+            written += f.write(b"".join(rewrite_lines(rng, lines, count, size)))
+    # The others never hold "_P", so no base name of a project is theirs.
+    for n in range(args.others):
+        stem, ext = names[int(rng.random() * len(names))], OTHER_EXT[int(rng.random() * 10)]
+        os.close(os.open(os.path.join(args.dir, f"{stem}_{n:06d}{ext}"),
+                         os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644))
+    print(f"projects: {args.count} project files, {written} bytes, among {args.others} others "
+          f"in {args.dir}")
+
+
 def make_big(args, lines, names):
     rng = random.Random(args.seed)
     os.makedirs(args.dir, exist_ok=True)
@@ -213,6 +252,12 @@ def main():
     p.add_argument("--name", default="Grande.vbp")
     p.add_argument("--size", type=int, default=512 * MB)
     p.set_defaults(make=make_big)
+
+    p = sub.add_parser("projects")
+    p.add_argument("dir")
+    p.add_argument("--count", type=int, default=1000)
+    p.add_argument("--others", type=int, default=0)
+    p.set_defaults(make=make_projects)
 
     args = parser.parse_args()
     lines, names = corpus_lines(args.corpus)

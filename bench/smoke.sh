@@ -45,5 +45,14 @@ if [ -n "$qt_driver" ]; then
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$data drive rewrite "$data/r/Reescribir.vbp" comun Base
     [ "$out" = "marked=1 repaints=1001" ] || fail "rewrite with the status line: $out"
     cmp -s "$expected" "$data/r/Reescribir.vbp" || fail "the rewrite with the status line differs"
+    gen_data projects "$data/p" --count 5 --others 10 >/dev/null
+    mkdir "$data/p.sed"
+    cp "$data/p"/*.vbp "$data/p.sed/"
+    LC_ALL=C sed -i 's/comun/Base/gI' "$data/p.sed"/*.vbp
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$data drive rewrite-all "$data/p" comun Base
+    case $out in "marked=5 "*) ;; *) fail "rewrite of every project: $out" ;; esac
+    for f in "$data/p.sed"/*.vbp; do
+        cmp -s "$f" "$data/p/${f##*/}" || fail "the rewrite of ${f##*/} differs from sed's"
+    done
 fi
 echo "bench smoke: ok"
