@@ -23,8 +23,19 @@ endfunction()
 
 # One test per test program, run under Wine inside the fixture. Discovering
 # the cases one by one would start Wine for every program at build time.
+# A program named in MORVANE_LINUX_ONLY_TESTS is left out of this build; the
+# cases listed in MORVANE_WINE_EXCLUDED_<program> are left out of its run.
 function(morvane_add_wine_test target)
-    add_test(NAME ${target} COMMAND ${target} --gtest_color=no)
+    if(target IN_LIST MORVANE_LINUX_ONLY_TESTS)
+        set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+        return()
+    endif()
+    set(filter)
+    if(MORVANE_WINE_EXCLUDED_${target})
+        list(JOIN MORVANE_WINE_EXCLUDED_${target} ":" excluded)
+        set(filter "--gtest_filter=-${excluded}")
+    endif()
+    add_test(NAME ${target} COMMAND ${target} --gtest_color=no ${filter})
     set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
 endfunction()
 

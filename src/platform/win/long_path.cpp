@@ -9,6 +9,8 @@ namespace {
 
 // Folders must leave room for an 8.3 name below them, hence 248, not 260.
 constexpr std::size_t kClassicLimit = 248;
+// The longest name of one file or folder (NTFS, FAT32's long names).
+constexpr std::size_t kLongestName = 255;
 
 }  // namespace
 
@@ -22,7 +24,10 @@ std::wstring apiPath(const std::filesystem::path& hostPath) {
 }
 
 std::wstring apiFilePath(const std::filesystem::path& hostPath) {
-    const std::string name = toUtf8(hostPath.filename().native());
+    const std::wstring wideName = hostPath.filename().native();
+    // Longer than a file system takes: the name is unusable, as on Linux.
+    if (wideName.size() > kLongestName) throw Failure(err::kPathFileAccess);
+    const std::string name = toUtf8(wideName);
     if (isReservedDeviceName(name) || endsInDotOrSpace(name)) throw Failure(err::kBadFileNumber);
     return apiPath(hostPath);
 }

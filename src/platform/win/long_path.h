@@ -14,7 +14,8 @@ std::wstring apiPath(const std::filesystem::path& hostPath);
 // The path of a file to open, make, delete or rename, as apiPath gives it. A
 // file name that Windows reserves for a device (CON, NUL, COM1, ...) or that
 // ends in a dot or a space is refused with 52: opening it would reach the
-// device, or a file of another name.
+// device, or a file of another name. A name longer than 255 characters is
+// refused with 75, as Linux refuses it.
 std::wstring apiFilePath(const std::filesystem::path& hostPath);
 
 }  // namespace morvane
