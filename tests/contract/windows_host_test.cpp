@@ -9,6 +9,7 @@
 
 #include "contract/host_folder.h"
 #include "platform/failure.h"
+#include "platform/win/drive_caption.h"
 #include "run/controller.h"
 #include "run/run_fixture.h"
 
@@ -299,6 +300,85 @@ TEST(WindowsHostRun, AReplaceLeavesAReadOnlyProjectAsItWas) {
     EXPECT_EQ(readBytes(f.hostOf("Ventas.NVO")), "Name=\"Facturas\"\r\n");
     EXPECT_FALSE(std::filesystem::exists(f.hostOf("Ventas.OLD")));
     ::SetFileAttributesW(project.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The machine's own drives, each with the current folder that Windows keeps
+// for it.
+TEST(WindowsDrives, TheTableHoldsTheMachinesDrivesWithTheirCurrentFolders) {
+    wchar_t before[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, before);
+    wchar_t windows[MAX_PATH];
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_TRUE(::SetCurrentDirectoryW(windows));
+    // Windows remembers the current folder of a drive the process is not on.
+    ::SetEnvironmentVariableW(L"=Z:", L"Z:\\tmp");
+
+    const DriveTable drives = DriveTable::fromHost();
+    ::SetCurrentDirectoryW(before);
+
+    const DWORD mask = ::GetLogicalDrives();
+    std::vector<char> expected;
+    for (int i = 0; i < 26; ++i) {
+        if (mask & (1u << i)) expected.push_back(static_cast<char>('a' + i));
+    }
+    EXPECT_EQ(drives.letters(), expected);
+    const char start = static_cast<char>(std::tolower(static_cast<unsigned char>(windows[0])));
+    EXPECT_EQ(drives.startDrive(), start);
+    std::string current = drives.currentFolder(start);
+    std::string wanted = utf8(std::filesystem::path(windows));
+    wanted[0] = start;
+    EXPECT_EQ(current, wanted);
+    EXPECT_EQ(drives.hostFolder(start),
+              std::filesystem::path(std::wstring{windows[0], L':', L'\\'}));
+    if (drives.hasDrive('z')) EXPECT_EQ(drives.currentFolder('z'), "z:\\tmp");
+    // A program path is the host path itself.
+    EXPECT_EQ(drives.toHost(wanted + "\\win.ini"), std::filesystem::path(windows) / L"win.ini");
+}
+
+TEST(WindowsDrives, CaptionsNameTheLetterAndTheLabelOrShare) {
+    const DriveTable drives = DriveTable::fromHost();
+    for (char letter : drives.letters()) {
+        const std::string caption = driveCaption(letter);
+        SCOPED_TRACE(caption);
+        ASSERT_GE(caption.size(), 2u);
+        EXPECT_EQ(caption.substr(0, 2), std::string({letter, ':'}));
+        wchar_t label[MAX_PATH + 1] = {};
+        const wchar_t root[] = {static_cast<wchar_t>(std::toupper(letter)), L':', L'\\', 0};
+        if (::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
+                                    0) &&
+            label[0] != 0) {
+            EXPECT_EQ(caption, std::string({letter, ':'}) + " [" + utf8(label) + "]");
+        } else if (caption.size() > 2) {
+            EXPECT_EQ(caption.substr(2, 2), " [");
+            EXPECT_EQ(caption.back(), ']');
+        }
+    }
+}
+
+// The program is found as Windows finds one: `.exe` added, the current
+// folder before PATH.
+TEST(WindowsProcesses, AProgramInTheCurrentFolderIsFoundWithExeAdded) {
+    TempFolder folder;
+    std::filesystem::copy_file(childFolder() / "contract_child.exe", folder / "vb6.exe");
+    wchar_t before[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.path().c_str()));
+    HostProcesses processes;
+    const std::filesystem::path record = folder / "record.txt";
+    const double id =
+        processes.Shell("vb6 " + utf8(record) + " 0 9 /m C:\\Proyectos\\Ventas.vbp", 1);
+    ::SetCurrentDirectoryW(before);
+    const ProcessHandle handle =
+        processes.OpenProcess(kProcessQueryInformation, false, static_cast<std::uint32_t>(id));
+    ASSERT_NE(handle, 0);
+    std::uint32_t code = kStillActive;
+    for (int i = 0; i < 1000 && code == kStillActive; ++i) {
+        processes.GetExitCodeProcess(handle, code);
+        processes.Sleep(10);
+    }
+    EXPECT_EQ(code, 9u);
+    EXPECT_TRUE(processes.CloseHandle(handle));
+    EXPECT_EQ(readBytes(record), "/m\nC:\\Proyectos\\Ventas.vbp\n");
 }
 
 }  // namespace
