@@ -27,13 +27,9 @@ class TextComponent : public ::testing::Test {
                                                                         iomode::kForReading);
     }
     int failureOpening(const std::string& rel, int mode = iomode::kForReading) {
-        try {
+        return failureOf([&] {
             folder.components.createFileSystemObject()->OpenTextFile(folder.program(rel), mode);
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.description(), standardDescription(f.number()));
-            return f.number();
-        }
-        return 0;
+        });
     }
 };
 

@@ -12,15 +12,6 @@
 namespace morvane::testing {
 namespace {
 
-int failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& f) {
-        return f.number();
-    }
-    return 0;
-}
-
 class Drives : public ::testing::Test {
   protected:
     HostFolder c;

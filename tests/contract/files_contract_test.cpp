@@ -19,16 +19,6 @@ std::string everyByteButLineEnds() {
     return bytes;
 }
 
-int failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.description(), standardDescription(f.number())) << f.number();
-        return f.number();
-    }
-    return 0;
-}
-
 class Files : public ::testing::Test {
   protected:
     HostFolder folder;

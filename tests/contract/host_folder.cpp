@@ -1,8 +1,12 @@
 #include "contract/host_folder.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <system_error>
+
+#include "platform/failure.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,6 +29,26 @@ fs::path HostFolder::host(const std::string& rel) const {
 bool HostFolder::exists(const std::string& rel) const {
     std::error_code ec;
     return fs::exists(fs::symlink_status(host(rel), ec));
+}
+
+int failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.description(), standardDescription(f.number())) << f.number();
+        return f.number();
+    }
+    return 0;
+}
+
+std::vector<std::string> listNames(FileServices& files, const std::string& pattern,
+                                   int attributes) {
+    std::vector<std::string> names;
+    for (std::string n = files.dir(pattern, attributes); !n.empty(); n = files.dirNext()) {
+        names.push_back(n);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string utf8(const fs::path& path) {

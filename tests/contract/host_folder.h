@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,14 @@ class HostFolder {
     HostFileServices files{drive.drives()};
     HostComponents components{drive.drives()};
 };
+
+// The number of the failure that an action throws, 0 when it throws none. A
+// failure must come with its number's standard description.
+int failureOf(const std::function<void()>& action);
+
+// Every name of a listing, sorted.
+std::vector<std::string> listNames(FileServices& files, const std::string& pattern,
+                                   int attributes = attr::kNormal);
 
 // The folder that holds the contract's child program.
 std::filesystem::path childFolder();

@@ -20,14 +20,8 @@ class Listing : public ::testing::Test {
     HostFolder folder;
     FileServices& files = folder.files;
 
-    // Every name of a listing, sorted.
     std::vector<std::string> list(const std::string& pattern, int attributes = attr::kNormal) {
-        std::vector<std::string> names;
-        for (std::string n = files.dir(pattern, attributes); !n.empty(); n = files.dirNext()) {
-            names.push_back(n);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return listNames(files, pattern, attributes);
     }
 };
 

@@ -51,13 +51,7 @@ class Processes : public ::testing::Test {
         return lines;
     }
     int failureStarting(const std::string& commandLine) {
-        try {
-            processes->Shell(commandLine, 1);
-        } catch (const Failure& f) {
-            EXPECT_EQ(f.description(), standardDescription(f.number()));
-            return f.number();
-        }
-        return 0;
+        return failureOf([&] { processes->Shell(commandLine, 1); });
     }
 };
 

@@ -16,16 +16,6 @@
 namespace morvane::testing {
 namespace {
 
-int failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.description(), standardDescription(f.number())) << f.number();
-        return f.number();
-    }
-    return 0;
-}
-
 // Another program's handle on a file, opened without sharing, until released.
 class HeldOpen {
   public:
@@ -65,12 +55,7 @@ class WindowsHost : public ::testing::Test {
     FileServices& files = folder.files;
 
     std::vector<std::string> list(const std::string& pattern, int attributes = attr::kNormal) {
-        std::vector<std::string> names;
-        for (std::string n = files.dir(pattern, attributes); !n.empty(); n = files.dirNext()) {
-            names.push_back(n);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return listNames(files, pattern, attributes);
     }
 };
 
@@ -150,13 +135,18 @@ TEST(WindowsHostRun, ASearchRetriedAfterTheOtherProgramLetsGoFindsTheText) {
     EXPECT_EQ(f.form.marks(), std::vector<bool>{true});
 }
 
-TEST(WindowsHostRun, AReplaceRetriedAfterTheOtherProgramLetsGoRewritesTheProject) {
-    RunFixture f;
+// A run of search and replace of Ventas by Facturas on C:\\Proyectos\\Ventas.vbp.
+void prepareReplace(RunFixture& f) {
     f.addProject("Ventas.vbp", "Name=\"Ventas\"\r\n", true);
     f.form.dir = "C:\\Proyectos";
     f.form.opcion = 1;
     f.form.buscar = "Ventas";
     f.form.reemplazar = "Facturas";
+}
+
+TEST(WindowsHostRun, AReplaceRetriedAfterTheOtherProgramLetsGoRewritesTheProject) {
+    RunFixture f;
+    prepareReplace(f);
     auto other = std::make_unique<HeldOpen>(f.hostOf("Ventas.vbp"));
     int failureBoxes = 0;
     f.toolkit.beforeAnswer = [&](const Box& box) {
@@ -278,11 +268,7 @@ TEST_F(ReadOnlyProject, IsNeitherEmptiedDeletedNorRenamed) {
 // in the temporary file beside it.
 TEST(WindowsHostRun, AReplaceLeavesAReadOnlyProjectAsItWas) {
     RunFixture f;
-    f.addProject("Ventas.vbp", "Name=\"Ventas\"\r\n", true);
-    f.form.dir = "C:\\Proyectos";
-    f.form.opcion = 1;
-    f.form.buscar = "Ventas";
-    f.form.reemplazar = "Facturas";
+    prepareReplace(f);
     const std::filesystem::path project = f.hostOf("Ventas.vbp");
     ::SetFileAttributesW(project.c_str(), FILE_ATTRIBUTE_READONLY);
     f.toolkit.answers = {mb::kYes, mb::kIgnore, mb::kIgnore};
