@@ -170,14 +170,14 @@ void Win32Form1::layout(int dpi) {
             // is sized so the whole control has the stored height, and the
             // list that drops down shows several drives.
             ::MoveWindow(h, r.left, r.top, r.width, r.height * 8, FALSE);
-            for (int attempt = 0; attempt < 2; ++attempt) {
-                RECT now{};
-                ::GetWindowRect(h, &now);
-                const int field = static_cast<int>(::SendMessageW(h, CB_GETITEMHEIGHT, -1, 0));
-                const int wanted = field + r.height - (now.bottom - now.top);
-                if (wanted == field || wanted <= 0) break;
-                ::SendMessageW(h, CB_SETITEMHEIGHT, -1, wanted);
-            }
+            // The whole height follows the field's height by a constant
+            // (the borders), measured once at this DPI and font.
+            const LRESULT field = ::SendMessageW(h, CB_GETITEMHEIGHT, -1, 0);
+            ::SendMessageW(h, CB_SETITEMHEIGHT, -1, field);
+            RECT now{};
+            ::GetWindowRect(h, &now);
+            const LRESULT borders = (now.bottom - now.top) - field;
+            if (r.height - borders > 0) ::SendMessageW(h, CB_SETITEMHEIGHT, -1, r.height - borders);
         } else {
             ::MoveWindow(h, r.left, r.top, r.width, r.height, FALSE);
         }
