@@ -40,12 +40,17 @@ void afterFirstPaint(QWidget& window, std::function<void()> action) {
     new FirstPaintWatch(window, std::move(action));
 }
 
-CachedIconsStyle::CachedIconsStyle() : QProxyStyle(nullptr) {}
+CachedIconsStyle::CachedIconsStyle(QStyle* base) : QProxyStyle(base) {}
 
 QIcon CachedIconsStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
                                      const QWidget* widget) const {
     // An option may ask for a state or a direction of its own: not cached.
-    if (option != nullptr) return QProxyStyle::standardIcon(standardIcon, option, widget);
+    // Qt's icons of the Yes and No buttons come out with other pixels once
+    // their first pixmap was made; they are asked afresh, so that every box
+    // shows them as a fresh box always did.
+    if (option != nullptr || standardIcon == SP_DialogYesButton ||
+        standardIcon == SP_DialogNoButton)
+        return QProxyStyle::standardIcon(standardIcon, option, widget);
     if (QIcon::themeName() != themeOfIcons_) {
         icons_.clear();
         themeOfIcons_ = QIcon::themeName();
@@ -61,8 +66,8 @@ QIcon CachedIconsStyle::standardIcon(StandardPixmap standardIcon, const QStyleOp
 void CachedIconsStyle::prepareBoxIcons() const {
     for (StandardPixmap icon :
          {SP_MessageBoxInformation, SP_MessageBoxWarning, SP_MessageBoxCritical,
-          SP_MessageBoxQuestion, SP_DialogOkButton, SP_DialogCancelButton, SP_DialogYesButton,
-          SP_DialogNoButton, SP_DialogAbortButton, SP_DialogRetryButton, SP_DialogIgnoreButton})
+          SP_MessageBoxQuestion, SP_DialogOkButton, SP_DialogCancelButton, SP_DialogAbortButton,
+          SP_DialogRetryButton, SP_DialogIgnoreButton})
         standardIcon(icon);
 }
 

@@ -21,8 +21,8 @@ namespace morvane {
 
 class CachedIconsStyle : public QProxyStyle {
   public:
-    // Over the application's default style.
-    CachedIconsStyle();
+    // Over `base` (which it then owns), or over the application's default style.
+    explicit CachedIconsStyle(QStyle* base = nullptr);
 
     QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
