@@ -74,7 +74,9 @@ Failure failureFromErrno(int errnoValue) {
         case ETXTBSY:
             return Failure(err::kPermissionDenied);
         case ENOSPC:
+#ifdef EDQUOT  // not in every C runtime (the Windows one lacks it)
         case EDQUOT:
+#endif
         case EFBIG:
             return Failure(err::kDiskFull);
         case EMFILE:
@@ -94,8 +96,12 @@ Failure failureFromErrno(int errnoValue) {
         // A device or a network folder that has gone away.
         case ENODEV:
         case ENXIO:
+#ifdef ESTALE  // not in every C runtime (the Windows one lacks it)
         case ESTALE:
+#endif
+#ifdef EHOSTDOWN  // not in every C runtime (the Windows one lacks it)
         case EHOSTDOWN:
+#endif
         case EHOSTUNREACH:
         case ENETDOWN:
         case ENETUNREACH:
@@ -105,7 +111,9 @@ Failure failureFromErrno(int errnoValue) {
         case ETIMEDOUT:
         case ENOLINK:
             return Failure(err::kDeviceUnavailable);
+#ifdef ENOMEDIUM  // not in every C runtime (the Windows one lacks it)
         case ENOMEDIUM:
+#endif
             return Failure(err::kDiskNotReady);
         case EIO:
             return Failure(err::kDeviceIo);
