@@ -172,6 +172,17 @@ class Session {
 
     // Answers the box with Enter (its default button) and waits until it is gone.
     void closeBox(const Box& box) {
+        // The key goes to the window with the input focus, which the box
+        // takes from the program a moment after it is painted.
+        const long long focusLimit = nowNs() + 10'000'000'000LL;
+        for (;;) {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(display_, &focus, &revert);
+            if (focus == box.window) break;
+            if (nowNs() > focusLimit) fail("the box never took the focus");
+            usleep(1000);
+        }
         key(XK_Return);
         const long long limit = nowNs() + 10'000'000'000LL;
         while (nowNs() < limit) {
