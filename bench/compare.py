@@ -374,6 +374,19 @@ def bench_projects_vs_sed(args, table, tmp):
     w = median(r.wall_ns for r in mine)
     table.add("7", "Search and replace over the same: the window driver's whole process vs the same", ms(w),
               ms(b), f"{w / b:.2f}", "report", args.runs, True)
+    c = median(r.figures["status_cpu_ns"] for r in mine)
+    table.add("7", "Search and replace over the same: CPU time of the status line alone (`setDetalle` + "
+              f"`refreshDetalle`, {int(median(r.figures['repaints'] for r in mine)):,} repaints) vs sed and sync",
+              ms(c), ms(b), f"{c / b:.2f}", "report", args.runs, True)
+    # The file work alone: the same press without the window's status line.
+    plain_driver = os.path.join(args.build, "bench", "morvane_bench")
+    plain, theirs = alternate(
+        lambda: Run([plain_driver, "rewrite-all", folder, "comun", "Base"], setup=restore),
+        lambda: Run(sed, env=TOOLS_ENV, setup=restore), args.runs)
+    check("the rewrite without the status line")
+    a, b = median(r.figures["run_ns"] for r in plain), median(r.wall_ns for r in theirs)
+    table.add("7", "Search and replace over the same without the status line (`morvane_bench`): "
+              "`CmdOK_Click` vs `sed -i` then `sync`", ms(a), ms(b), f"{a / b:.2f}", "report", args.runs, True)
     remove(folder)
 
 

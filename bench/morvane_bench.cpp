@@ -6,6 +6,8 @@
 //
 //   morvane_bench search FOLDER TEXT      search every *.vbp of FOLDER
 //   morvane_bench rewrite FILE TEXT NEW   search and replace in one project file
+//   morvane_bench rewrite-all FOLDER TEXT NEW
+//                                         the same in every *.vbp of FOLDER
 //
 // Prints what the run did on stdout (for the comparison script to check) and
 // the wall-clock and CPU time of CmdOK_Click on stderr. Exit status 2 when a failure box came up.
@@ -102,10 +104,23 @@ int rewrite(const fs::path& file, const std::string& text, const std::string& re
     return h.toolkit.failureBoxes == 0 ? 0 : 2;
 }
 
+int rewriteAll(const fs::path& folder, const std::string& text, const std::string& replacement) {
+    Host h(folder);
+    fillList(h);
+    for (auto& entry : h.form.list) entry.selected = true;
+    h.form.opcion = 1;
+    h.form.buscar = text;
+    h.form.reemplazar = replacement;
+    timedPress(h);
+    std::printf("marked=%d repaints=%ld\n", h.form.marked(), h.form.repaints);
+    return h.toolkit.failureBoxes == 0 ? 0 : 2;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: morvane_bench search FOLDER TEXT\n"
-                 "       morvane_bench rewrite FILE TEXT NEW\n");
+                 "       morvane_bench rewrite FILE TEXT NEW\n"
+                 "       morvane_bench rewrite-all FOLDER TEXT NEW\n");
     return 64;
 }
 
@@ -116,5 +131,7 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "search") return search(fs::absolute(args[1]), args[2]);
     if (args.size() == 4 && args[0] == "rewrite")
         return rewrite(fs::absolute(args[1]), args[2], args[3]);
+    if (args.size() == 4 && args[0] == "rewrite-all")
+        return rewriteAll(fs::absolute(args[1]), args[2], args[3]);
     return usage();
 }
