@@ -87,33 +87,33 @@ def bench_window(args, table, tmp, env):
     for press, label in ((1, "first press"), (2, "second press")):
         a = fig("many", f"search_box_ns_{press}")
         worst = max(r.figures[f"search_box_ns_{press}"] / q.wall_ns for r, q in zip(runs["many"], runs["grep"]))
-        table.add("6", f"On X, search {len(files)} files, {total / MB:.0f} MB, absent text, {label}: click on "
+        table.add("8", f"On X, search {len(files)} files, {total / MB:.0f} MB, absent text, {label}: click on "
                   f"`CmdOK` to the \"Proceso Finalizado\" box painted vs `grep -F -i -l`; worst pair "
                   f"{worst:.2f}", ms(a), ms(g), f"{a / g:.2f}", "≤ 1.2" if press == 1 else "report", args.runs,
                   a / g <= 1.2)
         c = fig("many", f"search_cpu_ns_{press}")
-        table.add("6", f"On X, the same search, {label}: CPU time of the program vs grep's process", ms(c),
+        table.add("8", f"On X, the same search, {label}: CPU time of the program vs grep's process", ms(c),
                   ms(gc), f"{c / gc:.2f}", "report", args.runs, True)
     f = median(r.wall_ns for r in runs["find"])
     a = fig("many", "open_ns")
-    table.add("6", f"On X, opening the folder of {len(files)} project files (Enter on its entry in `Dir1`) "
+    table.add("8", f"On X, opening the folder of {len(files)} project files (Enter on its entry in `Dir1`) "
               "until `List1` shows them vs `find -iname '*.vbp' | sort -f`", ms(a), ms(f), f"{a / f:.2f}",
               "report", args.runs, True)
-    table.add("6", "On X, the same opening: CPU time of the program", ms(fig("many", "open_cpu_ns")), "", "",
+    table.add("8", "On X, the same opening: CPU time of the program", ms(fig("many", "open_cpu_ns")), "", "",
               "report", args.runs, True)
     for press, label in ((1, "first box of the process"), (2, "second box")):
         a = fig("one", f"empty_box_ns_{press}")
-        table.add("6", f"On X, search over the empty list, {label}: click on `CmdOK` to the box painted "
+        table.add("8", f"On X, search over the empty list, {label}: click on `CmdOK` to the box painted "
                   f"(mapped after {ms(fig('one', f'empty_map_ns_{press}'))}; CPU time of the program "
                   f"{ms(fig('one', f'empty_cpu_ns_{press}'))})", ms(a), "limit 10 ms", "",
                   "≤ 10 ms" if press == 1 else "report", args.runs, a <= 10e6)
     a = fig("one", "open_ns")
-    table.add("6", "On X, opening a folder of one project file until `List1` shows it (CPU time of the "
+    table.add("8", "On X, opening a folder of one project file until `List1` shows it (CPU time of the "
               f"program {ms(fig('one', 'open_cpu_ns'))})", ms(a), "limit 10 ms", "", "≤ 10 ms", args.runs,
               a <= 10e6)
     if args.before:
         before_and_after(args, table, fig)
-    table.add("6", "On X: load average (1 min) of the machine at the start and at the end", load_before,
+    table.add("8", "On X: load average (1 min) of the machine at the start and at the end", load_before,
               load_after, "", "report", args.runs, True)
     remove(many)
     remove(one)
@@ -134,7 +134,7 @@ def before_and_after(args, table, fig):
             ("one", "first_paint_ns", "start to the window's first paint"))
     for side, key, what in rows:
         a, b = fig(side, key), fig(side + "_before", key)
-        table.add("6", f"On X, this build vs `{args.before}`: {what}", ms(a), ms(b), f"{a / b:.2f}",
+        table.add("8", f"On X, this build vs `{args.before}`: {what}", ms(a), ms(b), f"{a / b:.2f}",
                   "report", args.runs, True)
 
 
