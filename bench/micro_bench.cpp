@@ -15,6 +15,7 @@
 #include "ops/replace.h"
 #include "ops/search.h"
 #include "platform/line_file.h"
+#include "platform/posix_file.h"
 #include "platform/text.h"
 
 namespace {
@@ -90,7 +91,7 @@ void BM_LineReader(benchmark::State& state) {
     std::ofstream(file, std::ios::binary)
         .write(text.data(), static_cast<std::streamsize>(text.size()));
     for (auto _ : state) {
-        morvane::LineReader reader(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+        morvane::LineReader reader(morvane::posixFile(::open(file.c_str(), O_RDONLY | O_CLOEXEC)));
         std::size_t lines = 0;
         while (!reader.atEnd()) {
             benchmark::DoNotOptimize(reader.readLine());

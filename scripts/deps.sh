@@ -4,7 +4,8 @@
 # gives llvm-symbolizer, which turns sanitizer reports into file:line.
 # python3 makes the benchmark data, which the benchmarks' smoke tests need.
 # The mingw-w64 cross compiler, GoogleTest's sources and Wine build the
-# Windows program and run its tests; python3-pefile reads an exe's imports.
+# Windows program and run its tests; python3-pefile reads an exe's imports;
+# fonts-wine gives the window tests the usual dialog fonts.
 # dpkg-dev finds the Debian package's library dependencies (./release).
 # libxtst-dev and libxdamage-dev build the benchmark that drives the window on X.
 morvane_packages=(
@@ -14,7 +15,7 @@ morvane_packages=(
     fonts-liberation xvfb xauth
     clang libclang-rt-14-dev llvm
     python3
-    g++-mingw-w64-x86-64-posix googletest wine wine64 python3-pefile
+    g++-mingw-w64-x86-64-posix googletest wine wine64 python3-pefile fonts-wine
     dpkg-dev
     libxtst-dev libxdamage-dev
 )

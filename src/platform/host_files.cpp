@@ -14,6 +14,7 @@
 #include "platform/folder_index.h"
 #include "platform/host_failure.h"
 #include "platform/line_file.h"
+#include "platform/posix_file.h"
 #include "platform/text.h"
 #include "platform/wildcard.h"
 
@@ -223,7 +224,7 @@ void HostFileServices::openForInput(const std::string& name, int number) {
         throw Failure(err::kFileAlreadyOpen);
     }
     auto file = std::make_unique<OpenFile>();
-    file->reader = std::make_unique<LineReader>(fd);
+    file->reader = std::make_unique<LineReader>(posixFile(fd));
     file->device = st.st_dev;
     file->inode = st.st_ino;
     files_[number] = std::move(file);
@@ -267,7 +268,7 @@ void HostFileServices::openForOutput(const std::string& name, int number) {
     if (fd < 0) throw failureOfPath(errno, host);
     const struct stat opened = checkPlainFile(fd);
     auto file = std::make_unique<OpenFile>();
-    file->writer = std::make_unique<LineWriter>(fd);
+    file->writer = std::make_unique<LineWriter>(posixFile(fd));
     file->device = opened.st_dev;
     file->inode = opened.st_ino;
     files_[number] = std::move(file);

@@ -1,12 +1,7 @@
 #include "platform/line_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
-
-#include "platform/failure.h"
+#include <utility>
 
 namespace morvane {
 namespace {
@@ -15,31 +10,23 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 
 }  // namespace
 
-LineReader::LineReader(int fd) : fd_(fd), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-}
+LineReader::LineReader(std::unique_ptr<ByteFile> file)
+    : file_(std::move(file)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
-LineReader::~LineReader() {
-    if (fd_ >= 0) ::close(fd_);
-}
+LineReader::~LineReader() = default;
 
 bool LineReader::fill() {
     // Only a used-up buffer is refilled: what it held is in partial_ by now.
     if (endSeen_) return false;
     pos_ = 0;
     len_ = 0;
-    while (true) {
-        const ssize_t got = ::read(fd_, buffer_.get(), kBufferSize);
-        if (got > 0) {
-            len_ = static_cast<std::size_t>(got);
-            return true;
-        }
-        if (got == 0) {
-            endSeen_ = true;
-            return false;
-        }
-        if (errno != EINTR) throw failureFromErrno(errno);
+    const std::size_t got = file_->read(buffer_.get(), kBufferSize);
+    if (got == 0) {
+        endSeen_ = true;
+        return false;
     }
+    len_ = got;
+    return true;
 }
 
 bool LineReader::atEnd() { return !lineStarted() && pos_ >= len_ && !fill(); }
@@ -77,52 +64,54 @@ std::string LineReader::readLine() {
 }
 
 void LineReader::close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    try {
+        file_->close();
+    } catch (const Failure&) {
+        // Nothing was written through it: a failed close loses nothing.
     }
 }
 
-LineWriter::LineWriter(int fd) : fd_(fd) { pending_.reserve(kBufferSize); }
+LineWriter::LineWriter(std::unique_ptr<ByteFile> file) : file_(std::move(file)) {
+    pending_.reserve(kBufferSize);
+}
 
 LineWriter::~LineWriter() {
-    if (fd_ < 0) return;
+    if (!file_->isOpen()) return;
     try {
-        flush();
+        if (!broken_) flush();
+        file_->close();
     } catch (const Failure&) {
         // Nobody is left to tell; explicit closes report their failures.
     }
-    ::close(fd_);
 }
 
 void LineWriter::flush() {
     std::size_t done = 0;
-    while (done < pending_.size()) {
-        const ssize_t put = ::write(fd_, pending_.data() + done, pending_.size() - done);
-        if (put >= 0) {
-            done += static_cast<std::size_t>(put);
-            written_ += static_cast<std::uint64_t>(put);
-            continue;
+    try {
+        while (done < pending_.size()) {
+            const std::size_t put = file_->write(pending_.data() + done, pending_.size() - done);
+            done += put;
+            written_ += put;
         }
-        if (errno == EINTR) continue;
-        const int error = errno;
+    } catch (const Failure&) {
         pending_.erase(0, done);  // keep only what has not reached the file
-        throw failureFromErrno(error);
+        throw;
     }
     pending_.clear();
 }
 
 void LineWriter::takeBackTo(std::uint64_t size) {
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0 ||
-        ::lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) {
-        brokenError_ = errno;
-        throw failureFromErrno(brokenError_);
+    try {
+        file_->truncate(size);
+    } catch (const Failure& f) {
+        broken_ = f;
+        throw;
     }
     written_ = size;
 }
 
 void LineWriter::writeLine(std::string_view line) {
-    if (brokenError_ != 0) throw failureFromErrno(brokenError_);
+    if (broken_) throw *broken_;
     // Where this line begins in the file once everything before it is out.
     const std::uint64_t lineStart = written_ + pending_.size();
     pending_.append(line);
@@ -146,21 +135,29 @@ void LineWriter::writeLine(std::string_view line) {
 }
 
 void LineWriter::close() {
-    if (fd_ < 0) return;
-    int error = brokenError_;
-    if (error == 0) flush();  // throws with the file still open
-    const int fd = fd_;
-    fd_ = -1;
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) error = errno;
-    if (::close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
-    if (error != 0) throw failureFromErrno(error);
+    if (!file_->isOpen()) return;
+    if (!broken_) flush();  // throws with the file still open
+    // The file is closed whatever the sync reports; the first failure is told.
+    std::optional<Failure> failure = broken_;
+    try {
+        file_->sync();
+    } catch (const Failure& f) {
+        if (!failure) failure = f;
+    }
+    try {
+        file_->close();
+    } catch (const Failure& f) {
+        if (!failure) failure = f;
+    }
+    if (failure) throw *failure;
 }
 
 void LineWriter::abandon() {
     pending_.clear();
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    try {
+        file_->close();
+    } catch (const Failure&) {
+        // Given up on purpose: what its close says no longer matters.
     }
 }
 

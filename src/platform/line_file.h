@@ -1,21 +1,26 @@
-// Sequential text files on the host: a reader that hands out lines the way
-// the program's platform reads them, and a writer that ends every line with
-// CR LF. Both work on bytes (ansi text) with a large buffer, so a long file
-// streams with memory bounded by its longest line.
+// Sequential text files: a reader that hands out lines the way the program's
+// platform reads them, and a writer that ends every line with CR LF. Both
+// work on bytes (ansi text) with a large buffer, so a long file streams with
+// memory bounded by its longest line. They are the same on every host: the
+// host's calls are behind the byte file they are given.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/byte_file.h"
+#include "platform/failure.h"
 
 namespace morvane {
 
 class LineReader {
 public:
-    // Takes ownership of an open file descriptor.
-    explicit LineReader(int fd);
+    // Takes a file open for reading.
+    explicit LineReader(std::unique_ptr<ByteFile> file);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -36,7 +41,7 @@ private:
     // Whether a line has been started by a call that failed before its end.
     bool lineStarted() const { return crSeen_ || !partial_.empty(); }
 
-    int fd_;
+    std::unique_ptr<ByteFile> file_;
     std::unique_ptr<char[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
@@ -49,8 +54,8 @@ private:
 
 class LineWriter {
 public:
-    // Takes ownership of an open file descriptor.
-    explicit LineWriter(int fd);
+    // Takes an empty file open for writing, written from its start.
+    explicit LineWriter(std::unique_ptr<ByteFile> file);
     // Writes what it can and closes; a failure here goes unreported, so
     // callers close explicitly.
     ~LineWriter();
@@ -70,19 +75,19 @@ public:
     void close();
     // Closes the file without writing what is still buffered.
     void abandon();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_->isOpen(); }
 
 private:
     void flush();
     // Cuts the file back to `size` bytes, where the next write goes on.
     void takeBackTo(std::uint64_t size);
 
-    int fd_;
+    std::unique_ptr<ByteFile> file_;
     std::string pending_;
     std::uint64_t written_ = 0;  // bytes that have reached the file
     // A file that could not be cut back holds a piece of a line: every later
-    // write and the close fail with this error instead of completing it.
-    int brokenError_ = 0;
+    // write and the close fail with this failure instead of completing it.
+    std::optional<Failure> broken_;
 };
 
 }  // namespace morvane

@@ -19,6 +19,7 @@
 #include "fuzz_check.h"
 #include "platform/failure.h"
 #include "platform/line_file.h"
+#include "platform/posix_file.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> expected = referenceLines(content);
 
     std::vector<std::string> lines;
-    morvane::LineReader reader(memoryFile(content));
+    morvane::LineReader reader(morvane::posixFile(memoryFile(content)));
     while (!reader.atEnd()) lines.push_back(reader.readLine());
     // Reading past the end is a failure, not a line.
     bool failedPastEnd = false;
@@ -106,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int keep = ::dup(out);
     FUZZ_CHECK(keep >= 0);
     {
-        morvane::LineWriter writer(out);
+        morvane::LineWriter writer(morvane::posixFile(out));
         for (const std::string& line : lines) writer.writeLine(line);
         writer.close();
     }

@@ -12,6 +12,7 @@
 #include "case_names.h"
 #include "platform/failure.h"
 #include "platform/host_files.h"
+#include "platform/posix_file.h"
 #include "support/temp_drive.h"
 
 namespace morvane {
@@ -167,7 +168,7 @@ TEST(LineFiles, WrittenLinesReadBackTheSame) {
 TEST(LineFiles, AFullDiskIsReportedWhenTheLinesGoOut) {
     const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
     if (fd < 0) GTEST_SKIP() << "this host has no /dev/full";
-    LineWriter writer(fd);
+    LineWriter writer(posixFile(fd));
     writer.writeLine("Type=Exe");
     try {
         writer.close();
@@ -181,7 +182,7 @@ TEST(LineFiles, AFullDiskIsReportedWhenTheLinesGoOut) {
 TEST(LineFiles, AFullDiskFailsTheLineThatFillsTheBuffer) {
     const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
     if (fd < 0) GTEST_SKIP() << "this host has no /dev/full";
-    LineWriter writer(fd);
+    LineWriter writer(posixFile(fd));
     const std::string line(1000, 'x');
     int failures = 0;
     for (int i = 0; i < 1000 && failures == 0; ++i) {

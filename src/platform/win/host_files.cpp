@@ -6,7 +6,8 @@
 
 #include "platform/failure.h"
 #include "platform/wildcard.h"
-#include "platform/win/line_file.h"
+#include "platform/line_file.h"
+#include "platform/win/win_file.h"
 #include "platform/win/listing.h"
 #include "platform/win/long_path.h"
 #include "platform/win/win_failure.h"
@@ -147,7 +148,7 @@ void HostFileServices::openForInput(const std::string& name, int number) {
     if (!idOf(h.get(), file->id.volume, file->id.index)) throw lastWinFailure();
     // A file being written may not be read at the same time.
     if (isOpenAs(file->id, true)) throw Failure(err::kFileAlreadyOpen);
-    file->reader = std::make_unique<LineReader>(h.release());
+    file->reader = std::make_unique<LineReader>(winFile(h.release()));
     files_[number] = std::move(file);
 }
 
@@ -194,7 +195,7 @@ void HostFileServices::openForOutput(const std::string& name, int number) {
         if (::GetFileType(h.get()) != FILE_TYPE_DISK) throw Failure(err::kPathFileAccess);
         auto file = std::make_unique<OpenFile>();
         if (!idOf(h.get(), file->id.volume, file->id.index)) throw lastWinFailure();
-        file->writer = std::make_unique<LineWriter>(h.release());
+        file->writer = std::make_unique<LineWriter>(winFile(h.release()));
         files_[number] = std::move(file);
         return;
     }
