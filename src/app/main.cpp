@@ -50,7 +50,10 @@ int main(int argc, char** argv) {
 
     form.Form_Load();
     form.show();
-    // The boxes' icons are looked up while the user reads the window.
-    afterFirstPaint(form, [style] { style->prepareBoxIcons(); });
+    // The boxes are made ready while the user reads the window.
+    afterFirstPaint(form, [style, &toolkit] {
+        style->prepareBoxIcons();
+        toolkit.prepareBoxes();
+    });
     return app.exec();
 }

@@ -98,6 +98,23 @@ TEST_F(ToolkitTest, ASpanishDesktopGetsSpanishButtons) {
               (std::vector<std::string>{"Anular", "Omitir", "Reintentar"}));
 }
 
+TEST_F(ToolkitTest, PreparingTheBoxesShowsNothingAndLeavesNothingBehind) {
+    QWidget window;
+    window.show();
+    toolkit.setParentWindow(&window);
+    toolkit.prepareBoxes();
+    QCoreApplication::processEvents();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w != &window && w->isVisible()) << w->metaObject()->className();
+    EXPECT_TRUE(window.findChildren<QMessageBox*>().empty());
+    EXPECT_TRUE(boxes.shown.empty());
+
+    toolkit.msgBox("Proceso Finalizado", mb::kOkQuestion, std::string(""));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].windowTitle, "Morvane");
+    EXPECT_EQ(boxes.shown[0].request.text, "Proceso Finalizado");
+}
+
 TEST_F(ToolkitTest, InputBoxGivesTheTypedTextOrEmptyWhenCancelled) {
     boxes.inputs = {std::string("Grupo Ventas"), std::nullopt};
     EXPECT_EQ(toolkit.inputBox("Nombre del grupo", "Grupo"), "Grupo Ventas");

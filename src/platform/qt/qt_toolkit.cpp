@@ -110,6 +110,15 @@ int QtToolkit::msgBox(const std::string& text, int style, const std::optional<st
     return answerCodeOfButton(buttons.back());
 }
 
+void QtToolkit::prepareBoxes() {
+    QMessageBox box(QMessageBox::Question, titleOf(std::nullopt),
+                    QStringLiteral("Proceso Finalizado"), QMessageBox::NoButton, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.addButton(QMessageBox::Ok);
+    box.ensurePolished();
+    box.adjustSize();
+}
+
 std::string QtToolkit::inputBox(const std::string& prompt, const std::string& title) {
     QInputDialog dialog(parent_);
     dialog.setInputMode(QInputDialog::TextInput);

@@ -41,6 +41,11 @@ class QtToolkit : public Toolkit {
     // The window that the boxes belong to (centred over it); may stay unset.
     void setParentWindow(QWidget* window) { parent_ = window; }
 
+    // Builds and lays out a box without showing it, so that the first box
+    // the user waits for finds the style's polish, the fonts and the
+    // translations of its buttons ready. For idle time.
+    void prepareBoxes();
+
     // Runs before the program ends: closes and writes out the open files.
     void setBeforeEnd(std::function<void()> action) { beforeEnd_ = std::move(action); }
     // How the program ends; std::_Exit(0) unless replaced. When a replaced
