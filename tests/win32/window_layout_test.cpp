@@ -156,6 +156,9 @@ TEST_F(Form1TabOrder, ArrowKeysMoveAmongTheOptionsInTabOrder) {
 
 TEST_F(Form1Keys, AltOPressesOkAndTheBoxHasTheSystemLookWithSpanishButtons) {
     start();
+    // The key goes to the focused control, once the window has given List1
+    // the focus (before that there is no focus to post it to).
+    ASSERT_TRUE(waitUntil([&] { return focus() == control("List1"); }));
     // Search and replace with nothing to search for: the refusal box.
     ::PostMessageW(focus(), WM_SYSCHAR, 'o', 1 << 29);
     HWND b = box();
