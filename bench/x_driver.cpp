@@ -106,8 +106,17 @@ class Session {
     // Waits for the program's window to be mapped and painted; the time of
     // its first paint.
     long long waitForMainWindow() {
-        const auto mapped = waitForMap(10'000);
-        if (!mapped) fail("the program's window did not appear");
+        // A first start on a busy machine (font caches, other tests' windows)
+        // can take some seconds; the figure is the time it took, not a limit.
+        const auto mapped = waitForMap(30'000);
+        if (!mapped) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                fail("the program ended before its window appeared (status " +
+                     std::to_string(status) + ")");
+            }
+            fail("the program's window did not appear within 30 s");
+        }
         main_ = mapped->window;
         const long long painted = waitForPaint(main_, 10'000);
         Window child;
